@@ -1,0 +1,41 @@
+// The site list file "siteurl" and exported ".wxf" files: SiteRecord images back to back,
+// stored in text mode (every 0x0A written as 0x0D 0x0A).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/sites/SiteRecord.h"
+
+namespace wexfold {
+
+struct LoadHooks {
+    // Called for each record read, before it enters the list: opens its log file and writes
+    // the interval line.
+    std::function<void(SiteRecord&)> loaded;
+    // Import only: asked for a record whose name matches an existing site; true replaces the
+    // site in place, false drops the loaded record.
+    std::function<bool(const SiteRecord& loaded)> askReplace;
+    // Import only: a record was appended at this index (the engine starts it).
+    std::function<void(int index)> appended;
+    // Import only: the site at this index was replaced in place.
+    std::function<void(int index)> replaced;
+    // A record whose name is not a safe folder name was dropped.
+    std::function<void(const SiteRecord& dropped)> refused;
+};
+
+// The path of the site list file: "siteurl" in the current directory.
+std::string SiteListPath();
+
+// Reads the file at path (empty = the site list file) into list: at start-up (empty path)
+// every record is appended; otherwise it is an import, which asks before replacing a site of
+// the same name. A file that cannot be opened leaves the list unchanged.
+void LoadSiteList(const std::string& path, std::vector<SiteRecord>& list, const LoadHooks& hooks);
+
+// Writes the whole list to path (empty = the site list file) through a temporary file in the
+// same folder that replaces the old file only when it is complete. Returns false, leaving the
+// old file as it was, when it cannot be written.
+bool SaveSiteList(const std::vector<SiteRecord>& list, const std::string& path = {});
+
+}  // namespace wexfold
