@@ -19,4 +19,10 @@ Language CurrentLanguage();
 const char* Text(int id);
 const char* Text(int id, Language language);
 
+// The text shown for an English text without an id (captions, menu items, dialog labels;
+// an id text given by its English wording is found too): its Chinese translation when the
+// language is Chinese and one exists, else the argument itself.
+const char* Translate(const char* english);
+const char* Translate(const char* english, Language language);
+
 }  // namespace wexfold
