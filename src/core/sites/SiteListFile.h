@@ -21,8 +21,13 @@ struct LoadHooks {
     std::function<void(int index)> appended;
     // Import only: the site at this index was replaced in place.
     std::function<void(int index)> replaced;
-    // A record whose name is not a safe folder name was dropped.
+    // Import only: a record whose name is not a safe folder name was dropped (loaded
+    // is not called for it). At start-up such a record is kept, since the log refuses to
+    // build a path from it, so nothing the user stored is lost.
     std::function<void(const SiteRecord& dropped)> refused;
+    // Import only: a record that leaves after loaded ran for it: the loaded record that the
+    // answer No dropped, or the old site that the answer Yes replaced. Its log can be closed.
+    std::function<void(SiteRecord& gone)> released;
 };
 
 // The path of the site list file: "siteurl" in the current directory.
@@ -30,7 +35,10 @@ std::string SiteListPath();
 
 // Reads the file at path (empty = the site list file) into list: at start-up (empty path)
 // every record is appended; otherwise it is an import, which asks before replacing a site of
-// the same name. A file that cannot be opened leaves the list unchanged.
+// the same name (byte-exact, case-sensitive). Every record is made safe to use first
+// (RepairLoadedRecord); a final piece shorter than a record is ignored. A file that cannot be
+// opened leaves the list unchanged. Hooks left empty are skipped; an empty askReplace answers
+// No.
 void LoadSiteList(const std::string& path, std::vector<SiteRecord>& list, const LoadHooks& hooks);
 
 // Writes the whole list to path (empty = the site list file) through a temporary file in the

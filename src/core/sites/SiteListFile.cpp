@@ -1,0 +1,173 @@
+#include "core/sites/SiteListFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "core/sites/SiteName.h"
+#include "core/sites/SiteRecordRepair.h"
+#include "core/sites/TextModeCodec.h"
+
+namespace wexfold {
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Reads a text-mode file piece by piece and hands out whole decoded records, so that a large
+// file given to import is never held in memory at once.
+class RecordReader {
+  public:
+    explicit RecordReader(std::FILE* file) : file_(file) {}
+
+    bool Next(SiteRecord& record) {
+        while (decoded_.size() - used_ < sizeof record && Fill()) {
+        }
+        if (decoded_.size() - used_ < sizeof record) return false;
+        std::memcpy(&record, decoded_.data() + used_, sizeof record);
+        used_ += sizeof record;
+        return true;
+    }
+
+  private:
+    bool Fill() {
+        if (ended_) return false;
+        const std::size_t count = std::fread(buffer_.data() + 1, 1, kChunk, file_);
+        // A CR held back from the previous piece goes in front of this one.
+        std::size_t begin = 1;
+        if (heldCr_) {
+            buffer_[0] = '\r';
+            begin = 0;
+        }
+        std::size_t end = count + 1;
+        heldCr_ = false;
+        if (count == 0) {
+            ended_ = true;
+        } else if (buffer_[end - 1] == '\r') {
+            // The LF that may follow comes with the next piece.
+            heldCr_ = true;
+            --end;
+        }
+        decoded_.erase(0, used_);
+        used_ = 0;
+        decoded_ += DecodeTextMode({buffer_.data() + begin, end - begin});
+        return true;
+    }
+
+    std::FILE* file_;
+    std::string decoded_;
+    std::size_t used_ = 0;
+    std::vector<char> buffer_ = std::vector<char>(kChunk + 1);
+    bool heldCr_ = false;
+    bool ended_ = false;
+};
+
+int FindByName(const std::vector<SiteRecord>& list, const SiteRecord& record) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (std::strcmp(list[i].name, record.name) == 0) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void Import(SiteRecord& record, std::vector<SiteRecord>& list, const LoadHooks& hooks) {
+    if (!IsSafeSiteName(record.name)) {
+        if (hooks.refused) hooks.refused(record);
+        return;
+    }
+    if (hooks.loaded) hooks.loaded(record);
+    const int match = FindByName(list, record);
+    if (match < 0) {
+        list.push_back(record);
+        if (hooks.appended) hooks.appended(static_cast<int>(list.size()) - 1);
+        return;
+    }
+    if (hooks.askReplace && hooks.askReplace(record)) {
+        if (hooks.released) hooks.released(list[match]);
+        list[match] = record;
+        if (hooks.replaced) hooks.replaced(match);
+    } else if (hooks.released) {
+        hooks.released(record);
+    }
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Makes the rename itself survive a crash; a folder that cannot be synced is no failure of
+// the save, which is complete by then.
+void SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::string SiteListPath() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    if (error) return "siteurl";
+    return (folder / "siteurl").string();
+}
+
+void LoadSiteList(const std::string& path, std::vector<SiteRecord>& list, const LoadHooks& hooks) {
+    const bool startUp = path.empty();
+    std::unique_ptr<std::FILE, FileCloser> file(
+        std::fopen(startUp ? SiteListPath().c_str() : path.c_str(), "rb"));
+    if (!file) return;
+    RecordReader reader(file.get());
+    SiteRecord record = NewSiteRecord();
+    while (reader.Next(record)) {
+        RepairLoadedRecord(record);
+        if (startUp) {
+            if (hooks.loaded) hooks.loaded(record);
+            list.push_back(record);
+        } else {
+            Import(record, list, hooks);
+        }
+    }
+}
+
+bool SaveSiteList(const std::vector<SiteRecord>& list, const std::string& path) {
+    const std::filesystem::path target = path.empty() ? SiteListPath() : path;
+    std::string image;
+    image.reserve(list.size() * sizeof(SiteRecord));
+    for (SiteRecord record : list) {
+        record.logFile = 0;
+        image.append(reinterpret_cast<const char*>(&record), sizeof record);
+    }
+    const std::string stored = EncodeTextMode(image);
+
+    // mkstemp makes the file with mode 0600: the list holds passwords.
+    std::string temp = target.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, stored) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    SyncFolder(target.parent_path());
+    return true;
+}
+
+}  // namespace wexfold
