@@ -1,0 +1,51 @@
+// The connection-lost alert: its process-wide state, and what the alert shows at each
+// half-second step as data for the window that paints it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace wexfold {
+
+// The alert sits in the screen's bottom-right corner: its area is (W - 190, H - 166) to
+// (W, H - 30) for a screen of W x H pixels. Rectangles below are relative to that origin.
+struct AlertRect {
+    int left, top, right, bottom;
+};
+
+struct AlertText {
+    std::string text;
+    AlertRect rect;
+    std::uint32_t rgb;  // 0xRRGGBB
+};
+
+struct AlertPaint {
+    enum Kind { kNothing, kDraw, kRemove } kind = kNothing;
+    AlertRect picture{};  // the 190 x 136 picture
+    std::vector<AlertText> texts;
+};
+
+class AlertState {
+public:
+    static constexpr int kWidth = 190;
+    static constexpr int kHeight = 136;
+
+    // A fetch ended as a broken link. Returns true when the alert is to be painted at once
+    // (the site's lost-time condition was met and the count restarts).
+    bool BrokenLink(const std::string& stamp, const std::string& url, std::uint8_t alertOnLoss,
+                    std::int16_t alertMinutes);
+
+    // The half-second tick: advances a running alert by one step.
+    void HalfSecond();
+
+    // What the alert shows now. At step 11 it is removed and the alert ends (step -1).
+    AlertPaint Paint();
+
+    std::int32_t alertStep = -1;
+    std::int32_t lostSeconds = 0;
+    std::string alertUrl;
+    std::string alertTime;
+};
+
+}  // namespace wexfold

@@ -1,0 +1,165 @@
+// The handling of every site result on the UI thread, and the two engine ticks.
+#include <algorithm>
+
+#include "core/engine/MonitorEngine.h"
+#include "core/text/StringTable.h"
+#include "core/text/TextFormat.h"
+
+namespace wexfold {
+
+namespace {
+
+constexpr std::uint32_t kFirstStatus = 1;
+constexpr std::uint32_t kLastStatus = 53;
+constexpr int kStatusTextBase = 126;
+constexpr std::size_t kDetailLines = 10;
+
+bool LogsDetail(const SiteRecord& site) { return site.logEnabled == 1 && site.logAllDetail == 1; }
+
+}  // namespace
+
+int CountLines(const std::string& text) {
+    return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+void MonitorEngine::Log(const SiteRecord& site, const std::string& text) { log_.Append(site, text); }
+
+void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport* report) {
+    if (siteIndex == -1) {
+        if (code == RESULT_SPEED_TICK) SpeedTick();
+        return;
+    }
+    if (siteIndex < 0 || siteIndex >= MonitorCount() ||
+        siteIndex >= static_cast<int>(sites_.size())) {
+        return;
+    }
+    SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(siteIndex)];
+    SiteRecord& site = sites_[static_cast<std::size_t>(siteIndex)];
+    if (SiteEventText(monitor, site, code, report)) {
+        if (static_cast<std::size_t>(CountLines(monitor.statusText)) > kDetailLines) {
+            monitor.statusText.clear();
+        }
+        monitor.statusText += eventText;
+        if (LogsDetail(site)) Log(site, eventText);
+        if (monitor.fetchUrl == statisticsUrl) {
+            view_.ShowDetailText(monitor.statusText);
+            statisticsBytes = monitor.bytesThisSecond;
+        }
+        view_.SiteEvent(siteIndex, eventText);
+    }
+    progressBefore = progressNow;
+}
+
+// Builds eventText for the result; false when the result makes no event of the site's own.
+bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long code,
+                                  const ProgressReport* report) {
+    switch (code) {
+        case RESULT_INTERVAL_CHANGED:
+            eventText = FormatText(Text(195), site.intervalSeconds);
+            Log(site, eventText);
+            view_.SiteEvent(monitor.siteIndex, eventText);
+            return false;
+        case RESULT_STOPPED:
+            eventText = std::string(Text(190)) + log_.DateText(DateKind::kStamp) + "\r\n";
+            return true;
+        case RESULT_STARTED:
+            eventText = std::string(Text(191)) + log_.DateText(DateKind::kStamp) + "\r\n";
+            monitor.gotResponse = 0;
+            return true;
+        case RESULT_FINISHED:
+            if (monitor.gotResponse == 0) {
+                BrokenLink(monitor, site);
+            } else {
+                eventText = std::string(Text(193)) + log_.DateText(DateKind::kStamp) + "\r\n";
+                monitor.gotResponse = 0;
+            }
+            return true;
+        case RESULT_CALL_FAILED:
+            eventText = Text(194);
+            return true;
+        default:
+            if (!report || report->statusCode < kFirstStatus || report->statusCode > kLastStatus) {
+                return false;
+            }
+            ProgressEvent(monitor, *report);
+            return true;
+    }
+}
+
+void MonitorEngine::BrokenLink(SiteMonitor& monitor, SiteRecord& site) {
+    const std::string stamp = log_.DateText(DateKind::kStamp);
+    eventText = std::string(Text(192)) + stamp + "\r\n";
+    if (site.logEnabled == 1 && site.logAllDetail == 0) Log(site, eventText);
+    if (alert.BrokenLink(stamp, monitor.fetchUrl, site.alertOnLoss, site.alertMinutes)) {
+        view_.PaintAlert(alert.Paint());
+    }
+}
+
+void MonitorEngine::ProgressEvent(SiteMonitor& monitor, const ProgressReport& report) {
+    eventText = Text(kStatusTextBase + static_cast<int>(report.statusCode));
+    eventText += report.serviceText ? report.serviceText : "";
+    if (report.progressMax != 0) {
+        eventText += FormatText(Text(180), static_cast<unsigned long>(report.progress),
+                                static_cast<unsigned long>(report.progressMax));
+    }
+    eventText += "\r\n";
+    if (report.statusCode >= kStatusRedirecting) monitor.gotResponse = 1;
+    if (report.statusCode == kStatusBeginDownload || report.statusCode == kStatusDownloading) {
+        progressNow = report.progress;
+        if (progressNow > progressBefore) {
+            monitor.bytesThisSecond += progressNow - progressBefore;
+        } else {
+            monitor.bytesThisSecond = 0;
+        }
+    } else if (report.statusCode == kStatusEndDownload) {
+        progressNow = 0;
+        progressBefore = 0;
+    }
+}
+
+void MonitorEngine::SpeedTick() {
+    statisticsBytes = 0;
+    for (int i = 0; i < MonitorCount() && i < static_cast<int>(sites_.size()); ++i) {
+        SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(i)];
+        if (monitor.bytesThisSecond == 0) continue;
+        const auto kb = static_cast<int>(static_cast<std::int64_t>(monitor.bytesThisSecond) / 1024);
+        const std::string text =
+            FormatText(Text(196), kb) + log_.DateText(DateKind::kStamp) + "\r\n";
+        const SiteRecord& site = sites_[static_cast<std::size_t>(i)];
+        if (LogsDetail(site)) Log(site, text);
+        view_.SiteEvent(i, text);
+        monitor.bytesThisSecond = 0;
+    }
+    progressBefore = progressNow;
+}
+
+void MonitorEngine::AnimationTick() {
+    for (std::size_t i = 0; i < sites_.size(); ++i) {
+        SiteRecord& site = sites_[i];
+        if (site.active != 1) continue;
+        site.listImage = site.listImage < 4 ? site.listImage + 1 : site.listImage - 4;
+        view_.SetListImage(static_cast<int>(i), site.listImage);
+    }
+    view_.RedrawSiteList();
+    alert.HalfSecond();
+    const AlertPaint paint = alert.Paint();
+    if (paint.kind != AlertPaint::kNothing) view_.PaintAlert(paint);
+}
+
+void MonitorEngine::SchedulerTick() {
+    for (int i = 0; i < MonitorCount() && i < static_cast<int>(sites_.size()); ++i) {
+        if (sites_[static_cast<std::size_t>(i)].active != 1) continue;
+        SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(i)];
+        ++monitor.elapsedSeconds;
+        if (monitor.elapsedSeconds >= monitor.intervalSeconds) {
+            ControlMonitor(i, true);
+            monitor.elapsedSeconds = 0;
+        }
+    }
+    if (view_.SpeedGraphVisible() && statisticsSiteActive == 1) {
+        view_.DrawSpeedGraph(static_cast<std::uint32_t>(statisticsBytes & 0xFFFFFFFFu));
+    }
+    HandleResult(-1, RESULT_SPEED_TICK);
+}
+
+}  // namespace wexfold
