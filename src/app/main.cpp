@@ -1,6 +1,15 @@
 // The wexfold command: the desktop program, or one of its modes without a window.
+#include <csignal>
 #include <cstring>
 #include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/engine/CurlDownloader.h"
+#include "core/logs/Clock.h"
+#include "core/logs/ReportCommand.h"
+#include "core/shell/HeadlessMonitor.h"
 
 namespace {
 
@@ -12,17 +21,46 @@ const char kUsage[] =
     "                                print a site's report (dates as YYYY-MM-DD)\n"
     "  wexfold --help | --version\n";
 
+volatile std::sig_atomic_t exitSignal = 0;
+
+extern "C" void OnExitSignal(int) { exitSignal = 1; }
+
+int Headless() {
+    struct sigaction action {};
+    action.sa_handler = OnExitSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    const wexfold::SystemClock clock;
+    wexfold::HeadlessOptions options;
+    options.downloader = std::make_shared<wexfold::CurlDownloader>();
+    options.clock = &clock;
+    options.exitRequested = [] { return exitSignal != 0; };
+    return wexfold::RunHeadless(options, std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (args[0] == "--version") {
         std::cout << "wexfold " << WEXFOLD_VERSION << "\n";
         return 0;
     }
-    if (argc >= 2 && std::strcmp(argv[1], "--help") != 0) {
-        std::cerr << "wexfold: unknown option '" << argv[1] << "'\n" << kUsage;
+    if (args[0] == "--headless") {
+        if (args.size() == 1) return Headless();
+        std::cerr << "wexfold: --headless takes no arguments\n" << kUsage;
         return 2;
     }
-    std::cout << kUsage;
-    return 0;
+    if (args[0] == "--report") {
+        const wexfold::SystemClock clock;
+        return wexfold::RunReportCommand({args.begin() + 1, args.end()}, std::cout, std::cerr,
+                                         clock);
+    }
+    std::cerr << "wexfold: unknown option '" << args[0] << "'\n" << kUsage;
+    return 2;
 }

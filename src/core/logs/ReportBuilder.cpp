@@ -1,0 +1,249 @@
+#include "core/logs/ReportBuilder.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <system_error>
+
+#include "core/sites/SiteName.h"
+#include "core/sites/TextModeCodec.h"
+#include "core/text/StringTable.h"
+#include "core/text/TextFormat.h"
+
+namespace wexfold {
+
+namespace {
+
+constexpr std::size_t kPieceMax = 255;  // a line is read in pieces of at most this many bytes
+constexpr int kLinesPerPage = 50;
+constexpr std::int64_t kDay = 86400;
+
+enum class LineClass { kInterval, kBroken, kSuccess, kSpeed, kOther };
+
+LineClass Classify(std::string_view piece) {
+    if (piece.empty()) return LineClass::kOther;
+    switch (piece[0]) {
+        case '*':
+            return LineClass::kInterval;
+        case '!':
+            return LineClass::kBroken;
+        case '.':
+            return piece.size() > 1 && piece[1] == '.' ? LineClass::kSuccess : LineClass::kSpeed;
+        default:
+            return LineClass::kOther;
+    }
+}
+
+bool Listed(LineClass kind, int filterCode) {
+    const bool broken = filterCode == 1 || filterCode == 4 || filterCode == 6 || filterCode == 9;
+    const bool success = filterCode == 3 || filterCode == 4 || filterCode == 8 || filterCode == 9;
+    const bool speed = filterCode == 5 || filterCode == 6 || filterCode == 8 || filterCode == 9;
+    switch (kind) {
+        case LineClass::kBroken:
+            return broken;
+        case LineClass::kSuccess:
+            return success;
+        case LineClass::kSpeed:
+            return speed;
+        default:
+            return filterCode == kFilterAll;
+    }
+}
+
+// The integer that begins at position start of the piece, as the C library's atoi reads it
+// (leading blanks, an optional sign, digits; 0 without digits), held to 32 bits.
+std::int32_t IntegerAt(std::string_view piece, std::size_t start) {
+    if (piece.size() <= start) return 0;
+    const std::string text(piece.substr(start));
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+std::string LocalText(std::int64_t time, const char* format) {
+    const auto seconds = static_cast<std::time_t>(time);
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr) return {};
+    char text[128];
+    return std::string(text, std::strftime(text, sizeof text, format, &local));
+}
+
+// The whole file in one read. A read error ends the file where it happened; the bytes before
+// it still count.
+bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    std::error_code error;
+    const std::uintmax_t expected = std::filesystem::file_size(path, error);
+    bytes.resize(error ? 0 : static_cast<std::size_t>(expected));
+    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    // The engine may be appending meanwhile: whatever has arrived behind the size is read too.
+    char more[65536];
+    for (std::size_t n; got == bytes.size() && (n = std::fread(more, 1, sizeof more, file)) > 0;) {
+        bytes.append(more, n);
+        got += n;
+    }
+    bytes.resize(got);
+    std::fclose(file);
+    return true;
+}
+
+// CR LF to LF inside the buffer, as DecodeTextMode does, without a second copy of the file.
+void DecodeInPlace(std::string& bytes) {
+    std::size_t kept = 0;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const void* found = std::memchr(bytes.data() + at, '\r', bytes.size() - at);
+        const std::size_t cr =
+            found ? static_cast<const char*>(found) - bytes.data() : bytes.size();
+        std::memmove(bytes.data() + kept, bytes.data() + at, cr - at);
+        kept += cr - at;
+        at = cr;
+        if (at == bytes.size()) break;
+        if (at + 1 == bytes.size() || bytes[at + 1] != '\n') bytes[kept++] = '\r';
+        ++at;
+    }
+    bytes.resize(kept);
+}
+
+// part * 100 / whole; a sum that negative intervals in a damaged file brought to zero or
+// below gives 0 instead of a division by zero.
+std::int64_t Rate(std::int64_t part, std::int64_t whole) {
+    return whole > 0 ? part * 100 / whole : 0;
+}
+
+void ReadDecoded(std::string_view text, int filterCode, Report& report) {
+    std::size_t page = report.pages.size();
+    report.pages.emplace_back();
+    int counted = 0;
+    std::int32_t interval = 10;
+    for (std::size_t at = 0; at < text.size();) {
+        // A piece ends after a line feed or at 255 bytes, as a 256-byte line buffer reads.
+        std::size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        end = std::min(end, at + kPieceMax);
+        const std::string_view piece(text.data() + at, end - at);
+        at = end;
+
+        const LineClass kind = Classify(piece);
+        if (kind == LineClass::kInterval) interval = IntegerAt(piece, 2);
+        if (kind == LineClass::kBroken) report.brokenSeconds += interval;
+        if (kind == LineClass::kSuccess) report.connectedSeconds += interval;
+        if (kind == LineClass::kSpeed) {
+            const std::int32_t speed = IntegerAt(piece, 17);
+            report.averageSpeed =
+                report.averageSpeed == 0
+                    ? speed
+                    : static_cast<std::int32_t>(
+                          (static_cast<std::int64_t>(report.averageSpeed) + speed) / 2);
+        }
+        if (!Listed(kind, filterCode)) continue;
+        report.pages[page].append(piece);
+        if (kind == LineClass::kInterval || kind == LineClass::kOther) continue;
+        if (++counted == kLinesPerPage) {
+            report.pages.emplace_back();
+            page = report.pages.size() - 1;
+            counted = 0;
+        }
+    }
+}
+
+}  // namespace
+
+std::string MinutesText(std::int64_t seconds) {
+    // The sign is written once, so a negative sum from a damaged file reads "-1.50", not "-1.-50".
+    const std::uint64_t magnitude =
+        seconds < 0 ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds);
+    std::string text = (seconds < 0 ? "-" : "") + std::to_string(magnitude / 60);
+    if (magnitude % 60 != 0)
+        text += FormatText(".%02d", static_cast<int>(magnitude % 60 * 100 / 60));
+    return text;
+}
+
+void ReadLogFile(std::string_view stored, int filterCode, Report& report) {
+    ReadDecoded(DecodeTextMode(stored), filterCode, report);
+}
+
+Report BuildReport(const ReportRequest& request, const std::filesystem::path& base) {
+    Report report;
+    if (!IsSafeSiteName(request.siteName.c_str())) return report;
+    std::error_code error;
+    const std::filesystem::path root =
+        (base.empty() ? std::filesystem::current_path(error) : base) / "log" / request.siteName;
+    std::int64_t day = request.fromTime;
+    std::string stored;  // one buffer for every day, so a month does not fault in new memory
+    do {
+        if (ReadWholeFile(root / LocalText(day, "%m%d20%y"), stored)) {
+            DecodeInPlace(stored);
+            ReadDecoded(stored, request.filterCode, report);
+        }
+        day += kDay;
+    } while (day <= request.toTime);
+    return report;
+}
+
+std::string Report::BrokenLabel() const {
+    if (brokenSeconds <= 0) return Translate("Break Rate: 0%, 0 Minutes ");
+    std::int64_t rate = Rate(brokenSeconds, brokenSeconds + connectedSeconds);
+    if (rate == 0) rate = 1;
+    return Translate("Broken link Rate: ") + std::to_string(rate) + "%, " +
+           MinutesText(brokenSeconds) + Translate(" Minutes");
+}
+
+std::string Report::ConnectivityLabel() const {
+    if (brokenSeconds <= 0 && connectedSeconds <= 0) {
+        return Translate("Connectivity Rate: 100%, 0 Minutes ");
+    }
+    return Translate("Connectivity Rate:") +
+           std::to_string(Rate(connectedSeconds, brokenSeconds + connectedSeconds)) + "%, " +
+           MinutesText(connectedSeconds) + Translate(" Minutes");
+}
+
+std::string Report::SpeedLabel() const {
+    if (averageSpeed == 0) return Translate("Average download speed: No Data!");
+    return FormatText(Translate("Average download speed: %d kb/s"), averageSpeed);
+}
+
+std::string ReportCaption(const ReportRequest& request) {
+    return Translate("Form ") + LocalText(request.fromTime, Translate("%m/%d 20%y to ")) +
+           LocalText(request.toTime, Translate("%m/%d 20%y - Show Report - ")) + request.siteName;
+}
+
+std::string ReportUrlLabel(const ReportRequest& request) {
+    return Translate("URL: ") + request.urlText;
+}
+
+std::string ReportDateLabel(const ReportRequest& request) {
+    return Translate("Form: ") + LocalText(request.fromTime, Translate("%B %d, 20%y\nTo:     ")) +
+           LocalText(request.toTime, "%B %d, 20%y");
+}
+
+std::string ReportPager::PageText() const {
+    if (report_.pages.empty()) return Translate("NO DATA!");
+    return report_.pages.at(currentPage);
+}
+
+std::string ReportPager::PageLabel() const {
+    const int last = report_.pages.empty() ? 0 : static_cast<int>(report_.pages.size()) - 1;
+    return FormatText(Text(227), static_cast<int>(currentPage), last);
+}
+
+ReportPager::Step ReportPager::Previous() {
+    if (currentPage == 0) return Step::kFirstPage;
+    --currentPage;
+    return Step::kMoved;
+}
+
+ReportPager::Step ReportPager::Next() {
+    if (report_.pages.empty() || currentPage + 1 >= report_.pages.size()) return Step::kLastPage;
+    ++currentPage;
+    return Step::kMoved;
+}
+
+const char* ReportPager::NoteText(ReportPager::Step step) {
+    return step == Step::kFirstPage ? Text(225) : Text(226);
+}
+
+}  // namespace wexfold

@@ -1,0 +1,78 @@
+// A site's report over a range of days: the broken-link, connectivity and speed figures read
+// from its daily log files, and the lines the filter lists, in pages of 50 counted lines.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wexfold {
+
+// The filter codes: sums of 1 (broken links), 3 (connectivity) and 5 (download speed).
+constexpr int kFilterBroken = 1;
+constexpr int kFilterConnectivity = 3;
+constexpr int kFilterSpeed = 5;
+constexpr int kFilterAll = 9;
+
+struct ReportRequest {
+    std::int64_t fromTime = 0;  // local midnight of the first day
+    std::int64_t toTime = 0;    // local midnight of the last day, inclusive
+    int filterCode = kFilterAll;
+    std::string urlText;
+    std::string siteName;
+};
+
+struct Report {
+    std::int64_t brokenSeconds = 0;
+    std::int64_t connectedSeconds = 0;
+    std::int32_t averageSpeed = 0;   // KB/s; 0 = no data
+    std::vector<std::string> pages;  // empty when no file of the range was read
+
+    std::string BrokenLabel() const;
+    std::string ConnectivityLabel() const;
+    std::string SpeedLabel() const;
+};
+
+// Reads every day's file of the range below base/log/<siteName>/ (an empty base is the
+// current directory). A name that is not a safe folder name reads nothing.
+Report BuildReport(const ReportRequest& request, const std::filesystem::path& base = {});
+
+// Adds one file's stored bytes (text mode) to the report: a new page and the figures.
+void ReadLogFile(std::string_view stored, int filterCode, Report& report);
+
+// Minutes of X seconds: 90 gives "1.50", 65 "1.08", 120 "2".
+std::string MinutesText(std::int64_t seconds);
+
+// "Form 12/01 2026 to 12/05 2026 - Show Report - shop".
+std::string ReportCaption(const ReportRequest& request);
+// "URL: " and the address.
+std::string ReportUrlLabel(const ReportRequest& request);
+// Two lines: "Form: December 01, 2026" and "To:     December 05, 2026".
+std::string ReportDateLabel(const ReportRequest& request);
+
+// Which page of a report is shown, and the stepping between pages.
+class ReportPager {
+  public:
+    enum class Step { kMoved, kFirstPage, kLastPage };
+
+    explicit ReportPager(const Report& report) : report_(report) {}
+
+    // The page's text, or "NO DATA!" when the report has no page.
+    std::string PageText() const;
+    // " %d of %d pages" with the page and the last page's index (" 0 of 0 pages" with none).
+    std::string PageLabel() const;
+    // Without a page to move to, the note to show ("This is first page!" or "This is last
+    // page!") is given by NoteText.
+    Step Previous();
+    Step Next();
+    static const char* NoteText(Step step);
+
+    std::uint32_t currentPage = 0;
+
+  private:
+    const Report& report_;
+};
+
+}  // namespace wexfold
