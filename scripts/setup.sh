@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-charts-dev libgl-dev
+    qt6-base-dev libqt6opengl6-dev qt6-charts-dev libgl-dev
     libcurl4-openssl-dev libssl-dev openssl
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev python3 python3-pyftpdlib

@@ -17,7 +17,7 @@ template <std::size_t N>
 bool Store(char (&field)[N], std::uint32_t& length, std::string_view text) {
     if (text.size() > N - 1 || text.find('\0') != std::string_view::npos) return false;
     std::memset(field, 0, N);
-    std::memcpy(field, text.data(), text.size());
+    if (!text.empty()) std::memcpy(field, text.data(), text.size());
     length = static_cast<std::uint32_t>(text.size());
     return true;
 }
