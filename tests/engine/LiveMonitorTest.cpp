@@ -1,0 +1,73 @@
+// The monitor without a window fetching through libcurl from local servers: accesses and
+// broken links as the event lines and logs show them, and a cache folder left empty.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <sstream>
+
+#include "CurlSink.h"
+#include "core/engine/CurlDownloader.h"
+#include "core/shell/HeadlessMonitor.h"
+#include "core/sites/SiteListFile.h"
+#include "engine/EngineHarness.h"
+#include "fixtures/LocalHttpServer.h"
+#include "fixtures/RawSocketServers.h"
+
+namespace wexfold::testing {
+namespace {
+
+SiteRecord SiteAt(const char* name, const std::string& url) {
+    SiteRecord site = TestSite(name, "unused", 1);
+    std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", url.c_str());
+    return site;
+}
+
+TEST(LiveMonitorTest, AnsweredAndRefusedSitesBecomeAccessesAndBrokenLinks) {
+    TempFolder folder;
+    LocalHttpServer http;
+    RefusingPort refusing;
+    const auto cache = folder.Path() / "cache";
+    std::filesystem::current_path(folder.Path());
+    ASSERT_TRUE(SaveSiteList({
+        SiteAt("up", http.Url(routes::kPage)),
+        SiteAt("missing", http.Url(routes::kMissing)),
+        SiteAt("gone", "http://127.0.0.1:" + std::to_string(refusing.Port()) + "/"),
+    }));
+    // A site logs only when its folder is there at start-up.
+    for (const char* name : {"up", "missing", "gone"}) {
+        std::filesystem::create_directories(folder.Path() / "log" / name);
+    }
+
+    ManualClock clock{kNoon};
+    HeadlessOptions options;
+    options.downloader = std::make_shared<CurlDownloader>(CurlLimits{}, cache);
+    options.clock = &clock;
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::vector<std::string> wanted = {
+        "up: ..Access successed! end of ", "missing: ..Access successed! end of ",
+        "gone: ! Failed! can't connectivy. end of "};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    options.exitRequested = [&] {
+        const std::string printed = out.str();
+        bool all = true;
+        for (const auto& line : wanted) all = all && printed.find(line) != std::string::npos;
+        return all || std::chrono::steady_clock::now() > deadline;
+    };
+    EXPECT_EQ(RunHeadless(options, out, err), 0) << err.str();
+    std::filesystem::current_path(folder.Path().parent_path());
+
+    const std::string printed = out.str();
+    for (const auto& line : wanted) EXPECT_NE(printed.find(line), std::string::npos) << line;
+    EXPECT_NE(printed.find("up: Connecting 127.0.0.1"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("gone: ..Access successed!"), std::string::npos);
+    EXPECT_NE(FileText(folder.Path() / "log/gone/03102026").find("! Failed! can't connectivy."),
+              std::string::npos);
+    EXPECT_NE(FileText(folder.Path() / "log/up/03102026").find("..Access successed!"),
+              std::string::npos);
+    EXPECT_TRUE(FolderEntries(cache).empty());
+}
+
+}  // namespace
+}  // namespace wexfold::testing
