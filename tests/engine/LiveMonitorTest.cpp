@@ -8,6 +8,8 @@
 
 #include "CurlSink.h"
 #include "core/engine/CurlDownloader.h"
+#include "core/engine/EventLoop.h"
+#include "core/engine/MonitorEngine.h"
 #include "core/shell/HeadlessMonitor.h"
 #include "core/sites/SiteListFile.h"
 #include "engine/EngineHarness.h"
@@ -67,6 +69,53 @@ TEST(LiveMonitorTest, AnsweredAndRefusedSitesBecomeAccessesAndBrokenLinks) {
     EXPECT_NE(FileText(folder.Path() / "log/up/03102026").find("..Access successed!"),
               std::string::npos);
     EXPECT_TRUE(FolderEntries(cache).empty());
+}
+
+// A body of several MB fetched while the speed ticks run: the bytes the graph is handed add
+// up to the body, and the speed lines show the kilobytes.
+TEST(LiveMonitorTest, SpeedAccountingAddsUpToTheBody) {
+    TempFolder folder;
+    LocalHttpServer http;
+    ManualClock clock{kNoon};
+    std::vector<SiteRecord> sites{SiteAt("big", http.Url(routes::kBig))};
+    sites[0].intervalSeconds = 3600;
+    EventLog log(clock, sites, folder.Path());
+    RecordingView view;
+    view.graphVisible = true;
+    auto handover = std::make_shared<SyncHandover>();
+    MonitorEngine engine(sites, log, view,
+                         std::make_shared<CurlDownloader>(CurlLimits{}, folder.Path() / "cache"),
+                         handover);
+    engine.statisticsUrl = sites[0].fetchUrl;
+    engine.statisticsSiteActive = 1;
+    engine.ControlMonitor(kAllSites, true);
+
+    EventLoop loop(*handover);
+    // Ticks far faster than once a second, so that several fall inside the transfer.
+    loop.AddTimer(std::chrono::milliseconds(5), [&] { engine.SchedulerTick(); });
+    int ticksAfterEnd = 0;
+    loop.Run(std::chrono::seconds(20), [&] {
+        if (view.CountOf(0, "..Access successed!") == 1) ++ticksAfterEnd;
+        return ticksAfterEnd > 3;
+    });
+    ASSERT_EQ(view.CountOf(0, "..Access successed!"), 1);
+    EXPECT_TRUE(engine.Shutdown(std::chrono::seconds(3)));
+
+    std::uint64_t drawn = 0;
+    for (const auto bytes : view.graphBytes) drawn += bytes;
+    EXPECT_EQ(drawn, kBigBodyBytes);
+    int speedLines = 0;
+    long long kilobytes = 0;
+    for (const auto& text : view.EventsOf(0)) {
+        int kb = 0;
+        if (std::sscanf(text.c_str(), ".Download speed: %d", &kb) == 1) {
+            ++speedLines;
+            kilobytes += kb;
+        }
+    }
+    EXPECT_GE(speedLines, 1);
+    EXPECT_LE(kilobytes, static_cast<long long>(kBigBodyBytes / 1024));
+    EXPECT_GE(kilobytes, static_cast<long long>(kBigBodyBytes / 1024) - speedLines);
 }
 
 }  // namespace
