@@ -118,5 +118,32 @@ TEST(LiveMonitorTest, SpeedAccountingAddsUpToTheBody) {
     EXPECT_GE(kilobytes, static_cast<long long>(kBigBodyBytes / 1024) - speedLines);
 }
 
+// The exit with fetches hanging on a server that never answers: every worker ends, well within
+// the limit, and nothing is reported after the hand-over closed.
+TEST(LiveMonitorTest, ExitEndsFetchesStuckInASilentServer) {
+    TempFolder folder;
+    SilentServer silent;
+    ManualClock clock{kNoon};
+    const std::string url = "http://127.0.0.1:" + std::to_string(silent.Port()) + "/";
+    std::vector<SiteRecord> sites{SiteAt("one", url), SiteAt("two", url), SiteAt("three", url)};
+    EventLog log(clock, sites, folder.Path());
+    RecordingView view;
+    auto handover = std::make_shared<SyncHandover>();
+    MonitorEngine engine(sites, log, view,
+                         std::make_shared<CurlDownloader>(CurlLimits{}, folder.Path() / "cache"),
+                         handover);
+    engine.ControlMonitor(kAllSites, true);
+
+    EventLoop loop(*handover);
+    loop.Run(std::chrono::seconds(10), [&] { return silent.Accepted() == 3; });
+    ASSERT_EQ(silent.Accepted(), 3);
+    const std::size_t events = view.events.size();
+    EXPECT_EQ(engine.RunningWorkers(), 3);
+    EXPECT_TRUE(engine.Shutdown(std::chrono::seconds(3)));
+    EXPECT_EQ(engine.RunningWorkers(), 0);
+    EXPECT_EQ(view.events.size(), events);
+    EXPECT_TRUE(FolderEntries(folder.Path() / "cache").empty());
+}
+
 }  // namespace
 }  // namespace wexfold::testing
