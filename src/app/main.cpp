@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/shell/T_wexfoldApp.h"
 #include "core/engine/CurlDownloader.h"
 #include "core/logs/Clock.h"
 #include "core/logs/ReportCommand.h"
@@ -43,7 +44,11 @@ int Headless() {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help") {
+    // Qt's own options (-platform, -style ...) go to the desktop program.
+    if (args.empty() || (args[0].size() > 1 && args[0][0] == '-' && args[0][1] != '-')) {
+        return wexfold::T_wexfoldApp::Run(argc, argv);
+    }
+    if (args[0] == "--help") {
         std::cout << kUsage;
         return 0;
     }

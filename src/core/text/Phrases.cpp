@@ -58,9 +58,13 @@ constexpr auto kPhrases = SortedByEnglish(std::to_array<PhraseEntry>({
     {"About Wexfold", "关于 Wexfold"},
     {"Version 1.0  6.22.2007.3", "版本 1.0  6.22.2007.3"},
     {"OK", "确定"},
+    {"Yes", "是"},
+    {"No", "否"},
     {"Cancel", "取消"},
 
     // Main window pages.
+    {"The name '%s' can't be used: a site name has at most 10 characters, holds no '/' and is not '.' or '..'.",
+     "名称“%s”不能使用：网站名称最多 10 个字符，不能含有“/”，也不能是“.”或“..”。"},
     {"URL List", "网址列表"},
     {"ADD NEW", "添加"},
     {"ADVANCED", "高级"},

@@ -1,0 +1,224 @@
+// The commands of the menus, buttons, tray items and the site chooser.
+#include <QDateTime>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "app/dialogs/CAboutDlg.h"
+#include "app/widgets/UpdateSwitch.h"
+#include "app/window/T_wexfoldDlg.h"
+#include "core/shell/SiteRename.h"
+#include "core/sites/SiteListFile.h"
+#include "core/text/StringTable.h"
+#include "core/text/TextFormat.h"
+
+namespace wexfold {
+namespace {
+
+constexpr const char* kHelpDocument = "wexfold-help.html";
+
+bool Active(const SiteRecord& site) { return site.active == 1; }
+
+}  // namespace
+
+void T_wexfoldDlg::OnCommand(int command) {
+    switch (command) {
+        case command::kAbout: {
+            CAboutDlg about(this);
+            about.exec();
+            return;
+        }
+        case command::kShowWindow:
+            show();
+            raise();
+            activateWindow();
+            return;
+        case command::kStart: return CommandStart();
+        case command::kRename: return CommandRename();
+        case command::kShowReport: return CommandReport();
+        case command::kShowStatistics: return CommandStatistics();
+        case command::kStop: return CommandStop();
+        case command::kExit: OnCancel(); return;
+        case command::kAdd:
+        case 1004: return CommandAdd();
+        case command::kRemove:
+        case 1006: return CommandRemove();
+        case command::kHideStatistics: return ApplyStrip(HideStatisticsPage(tabs_));
+        case command::kHideReport: return ShowTabPage(kShowReportPage, false);
+        case command::kHelp: return CommandHelp();
+        case 1017:
+            update_.autoCheck = update_.autoCheck == 1 ? 0 : 1;
+            updateSwitch_->setAutoCheck(update_.autoCheck == 1);
+            return;
+        case 1041:
+        case 1101: return CommandChooser();
+        default: break;
+    }
+    const SiteCommand site = DecodeSiteCommand(command, sites_.size());
+    if (site.kind == SiteCommand::kTrayToggle) TrayToggle(site.site);
+    if (site.kind == SiteCommand::kChooser) ChooseSite(site.site);
+}
+
+int T_wexfoldDlg::SelectedSiteIndex() const {
+    return SelectedSite(siteList_->currentRow(), sites_.size());
+}
+
+void T_wexfoldDlg::StartSite(int site) {
+    SiteRecord& record = sites_[static_cast<std::size_t>(site)];
+    record.active = 1;
+    record.listImage = 0;
+    SetListImage(site, record.listImage);
+    engine_->ControlMonitor(site, true);
+}
+
+bool T_wexfoldDlg::ConfirmStop(int site) {
+    const auto& record = sites_[static_cast<std::size_t>(site)];
+    return Ask("Stop URL", FormatText(Text(201), SiteNameText(record).c_str()), true, true);
+}
+
+void T_wexfoldDlg::StopSite(int site) {
+    SiteRecord& record = sites_[static_cast<std::size_t>(site)];
+    record.active = 0;
+    record.listImage = 1;
+    SetListImage(site, record.listImage);
+    engine_->ControlMonitor(site, false);
+}
+
+void T_wexfoldDlg::CommandStart() {
+    const int site = SelectedSiteIndex();
+    if (site < 0) {
+        Ask("Can't Start!", Text(207), false, false);
+        return;
+    }
+    const auto& record = sites_[static_cast<std::size_t>(site)];
+    detail_->setPlainText(QString::fromStdString(engine_->Monitor(site).statusText));
+    statisticsLabel_->setText(QString::fromUtf8(record.fetchUrl));
+    StartSite(site);
+}
+
+void T_wexfoldDlg::CommandStop() {
+    const int site = SelectedSiteIndex();
+    if (site < 0) {
+        Ask("Can't Start!", Text(207), false, false);
+        return;
+    }
+    if (ConfirmStop(site)) StopSite(site);
+}
+
+void T_wexfoldDlg::TrayToggle(int site) {
+    if (sites_[static_cast<std::size_t>(site)].active != 0) {
+        if (ConfirmStop(site)) StopSite(site);
+    } else {
+        StartSite(site);
+    }
+}
+
+void T_wexfoldDlg::CommandRename() {
+    const int site = SelectedSiteIndex();
+    if (site < 0) return;
+    renaming_ = site;
+    renameBefore_ = SiteNameText(sites_[static_cast<std::size_t>(site)]);
+    siteList_->editItem(siteList_->item(site));
+}
+
+void T_wexfoldDlg::CommandReport() {
+    const int site = SelectedSiteIndex();
+    if (site < 0) {
+        Ask("Can't view statistics", Text(207), false, false);
+        ShowTabPage(kShowReportPage, true);
+        return;
+    }
+    reportUrl_ = sites_[static_cast<std::size_t>(site)].fetchUrl;
+    reportLabel_->setText(QString::fromStdString(reportUrl_));
+    const QDate today = QDateTime::fromSecsSinceEpoch(services_.clock->Now()).date();
+    for (int id : {1106, 1110}) {
+        auto* years = static_cast<QComboBox*>(Control(id));
+        years->clear();
+        years->addItem(QString::number(today.year()));
+        years->setCurrentIndex(0);
+    }
+    for (int id : {1104, 1108}) static_cast<QComboBox*>(Control(id))->setCurrentIndex(today.month() - 1);
+    for (int id : {1105, 1109}) static_cast<QLineEdit*>(Control(id))->setText(QString::number(today.day()));
+    for (int id : {1112, 1113, 1114}) static_cast<QCheckBox*>(Control(id))->setChecked(true);
+    ShowTabPage(kShowReportPage, true);
+}
+
+void T_wexfoldDlg::CommandStatistics() {
+    const int site = SelectedSiteIndex();
+    if (site < 0) {
+        Ask("Can't view statistics", Text(207), false, false);
+        ShowTabPage(kShowStatisticsPage, true);
+        return;
+    }
+    ShowStatisticsOf(site);
+    ShowTabPage(kShowStatisticsPage, true);
+}
+
+void T_wexfoldDlg::ShowStatisticsOf(int site) {
+    const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
+    if (engine_->statisticsUrl != record.fetchUrl) {
+        engine_->statisticsUrl = record.fetchUrl;
+        history_.Clear();
+        engine_->statisticsSiteActive = record.active;
+    }
+    detail_->setPlainText(QString::fromStdString(engine_->Monitor(site).statusText));
+    statisticsLabel_->setText(QString::fromUtf8(record.fetchUrl));
+}
+
+void T_wexfoldDlg::CommandAdd() {
+    if (sites_.size() >= kMaxSites) {
+        Ask("Sites too much!", Translate("You can't add more than 256 urls!"), false, false);
+    }
+}
+
+void T_wexfoldDlg::CommandRemove() {
+    const int site = siteList_->currentRow();
+    if (site < 0 || site >= static_cast<int>(sites_.size())) {
+        Ask("Remove error.", Text(189), false, false);
+        return;
+    }
+    const auto name = SiteNameText(sites_[static_cast<std::size_t>(site)]);
+    if (!Ask("Make sure remove?", FormatText(Text(208), name.c_str()), true, false)) return;
+    engine_->ControlMonitor(site, false);
+    log_.Close(sites_[static_cast<std::size_t>(site)]);
+    sites_.erase(sites_.begin() + site);
+    RefillSiteList();
+    SaveSiteList(sites_);
+    engine_->EraseMonitor(site);
+}
+
+void T_wexfoldDlg::CommandHelp() {
+    // The help page ships inside the program; it is put into the data folder on first use,
+    // so the desktop's browser can open it as a file.
+    const std::filesystem::path document = std::filesystem::current_path() / kHelpDocument;
+    if (!std::filesystem::exists(document)) {
+        QFile::copy(QStringLiteral(":/help/%1").arg(kHelpDocument),
+                    QString::fromStdString(document.string()));
+        QFile::setPermissions(QString::fromStdString(document.string()),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                  QFile::ReadOther);
+    }
+    if (std::filesystem::exists(document)) services_.openDocument(document);
+}
+
+void T_wexfoldDlg::CommandChooser() { RunMenu(SiteChooser(sites_), QCursor::pos()); }
+
+void T_wexfoldDlg::ChooseSite(int site) {
+    const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
+    if (statisticsLabel_->isVisible()) {
+        if (engine_->statisticsUrl != record.fetchUrl) siteList_->setCurrentRow(site);
+        ShowStatisticsOf(site);
+    } else if (reportLabel_->isVisible()) {
+        if (reportUrl_ != record.fetchUrl) {
+            reportUrl_ = record.fetchUrl;
+            siteList_->setCurrentRow(site);
+        }
+        reportLabel_->setText(QString::fromStdString(reportUrl_));
+    }
+}
+
+}  // namespace wexfold

@@ -1,0 +1,233 @@
+// The controls of the four pages, the tab strip's rebuilds and the site list view.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QIntValidator>
+
+#include "app/widgets/SpeedGraph.h"
+#include "app/widgets/TabStripBar.h"
+#include "app/widgets/UpdateSwitch.h"
+#include "app/window/T_wexfoldDlg.h"
+#include "core/shell/DialogUnits.h"
+#include "core/shell/SiteRename.h"
+#include "core/text/StringTable.h"
+#include "core/text/TextFormat.h"
+
+namespace wexfold {
+namespace {
+
+QString Tr(const char* english) { return QString::fromUtf8(Translate(english)); }
+
+constexpr const char* kUnusableName =
+    "The name '%s' can't be used: a site name has at most 10 characters, holds no '/' and is "
+    "not '.' or '..'.";
+
+constexpr const char* kMonths[] = {"January", "February", "March",     "April",
+                                   "May",     "June",     "July",      "August",
+                                   "September", "October", "November", "December"};
+
+QComboBox* MonthList() {
+    auto* list = new QComboBox;
+    for (const char* month : kMonths) list->addItem(Tr(month));
+    return list;
+}
+
+QLineEdit* DayField() {
+    auto* field = new QLineEdit;
+    field->setValidator(new QIntValidator(1, 31, field));
+    field->setMaxLength(2);
+    return field;
+}
+
+}  // namespace
+
+QWidget* T_wexfoldDlg::Place(int id, QWidget* widget, int left, int top, int width, int height) {
+    const PixelRect rect = ToPixels({left, top, width, height});
+    widget->setParent(this);
+    widget->setGeometry(rect.left, rect.top, rect.width, rect.height);
+    widget->setObjectName(QStringLiteral("control%1").arg(id));
+    controls_[id] = widget;
+    return widget;
+}
+
+void T_wexfoldDlg::BuildControls() {
+    const PixelRect window = ToPixels({0, 0, 320, 202});
+    setFixedSize(window.width, window.height);
+
+    tabBar_ = new TabStripBar;
+    Place(1125, tabBar_, 5, 40, 310, 133);
+    connect(tabBar_, &TabStripBar::currentChanged, this, [this] { OnTabSelChange(); });
+    auto* banner = new QLabel;
+    banner->setPixmap(QPixmap(QStringLiteral(":/images/banner.png")));
+    Place(1117, banner, 5, 170, 260, 16);
+
+    // URL page.
+    Place(1003, new QGroupBox(Tr("URL List")), 16, 57, 216, 105);
+    siteList_ = new QListWidget;
+    siteList_->setViewMode(QListView::IconMode);
+    siteList_->setIconSize(QSize(32, 32));
+    siteList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    siteList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    siteList_->setMovement(QListView::Static);
+    siteList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    Place(1002, siteList_, 16, 69, 216, 83);
+    connect(siteList_, &QListWidget::itemClicked, this,
+            [this] { OnSiteClicked(QCursor::pos()); });
+    connect(siteList_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (siteList_->itemAt(at) != nullptr) OnSiteClicked(siteList_->mapToGlobal(at));
+    });
+    connect(siteList_, &QListWidget::itemChanged, this,
+            [this](QListWidgetItem* item) { OnItemChanged(item); });
+    const std::pair<int, const char*> urlButtons[] = {
+        {1004, "ADD NEW"}, {1005, "ADVANCED"}, {1006, "REMOVE"}};
+    const int buttonTops[] = {63, 83, 104};
+    for (int i = 0; i < 3; ++i) {
+        auto* button = new QPushButton(Tr(urlButtons[i].second));
+        Place(urlButtons[i].first, button, 252, buttonTops[i], 50, 14);
+        const int id = urlButtons[i].first;
+        connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+    }
+
+    // UPDATE page.
+    updateText_ = new QLabel(Tr("Recent Update:"));
+    updateText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    updateText_->setWordWrap(true);
+    Place(1008, updateText_, 27, 61, 184, 60);
+    updateSwitch_ = new UpdateSwitch;
+    Place(1017, updateSwitch_, 227, 60, 80, 50);
+    connect(updateSwitch_, &UpdateSwitch::clicked, this, [this] { OnCommand(1017); });
+    Place(1030, new QLabel, 27, 123, 280, 10);
+    Place(1007, new QProgressBar, 27, 133, 190, 10);
+    checkButton_ = new QPushButton(QString::fromUtf8(Text(114)));
+    Place(1011, checkButton_, 27, 147, 150, 14);
+
+    // Statistics page.
+    Place(1034, new QGroupBox(Tr("Url Detail:")), 16, 57, 140, 30);
+    statisticsLabel_ = new QLabel;
+    Place(1040, statisticsLabel_, 20, 68, 105, 10);
+    auto* change = new QPushButton(Tr("Change"));
+    Place(1041, change, 125, 68, 30, 14);
+    connect(change, &QPushButton::clicked, this, [this] { OnCommand(1041); });
+    Place(1035, new QGroupBox(Tr("Connection Speed:")), 16, 90, 140, 78);
+    graph_ = new SpeedGraph(history_);
+    Place(1036, graph_, 16, 98, 138, 66);
+    Place(1039, new QGroupBox(Tr("Current Static:")), 165, 57, 140, 110);
+    detail_ = new QPlainTextEdit;
+    detail_->setReadOnly(true);
+    Place(1037, detail_, 165, 67, 140, 95);
+
+    // Report page.
+    Place(1102, new QGroupBox(Tr("Url Detail:")), 16, 57, 140, 30);
+    reportLabel_ = new QLabel;
+    Place(1100, reportLabel_, 20, 68, 105, 10);
+    auto* reportChange = new QPushButton(Tr("Change"));
+    Place(1101, reportChange, 125, 68, 30, 14);
+    connect(reportChange, &QPushButton::clicked, this, [this] { OnCommand(1101); });
+    Place(1103, new QGroupBox(Tr("Select report date")), 16, 90, 140, 70);
+    Place(1107, new QLabel(Tr("From: ")), 20, 112, 18, 10);
+    Place(1104, MonthList(), 41, 110, 50, 30);
+    Place(1105, DayField(), 94, 110, 20, 13);
+    Place(1106, new QComboBox, 118, 110, 32, 30);
+    Place(1111, new QLabel(Tr("To: ")), 20, 132, 18, 10);
+    Place(1108, MonthList(), 41, 130, 50, 30);
+    Place(1109, DayField(), 94, 130, 20, 13);
+    Place(1110, new QComboBox, 118, 130, 32, 30);
+    Place(1116, new QGroupBox(Tr("Select filter")), 165, 57, 140, 70);
+    Place(1112, new QCheckBox(Tr(".Broken link report.")), 170, 73, 130, 10);
+    Place(1113, new QCheckBox(Tr(".Connectivity report. ")), 170, 88, 130, 10);
+    Place(1114, new QCheckBox(Tr(".Download speed.")), 170, 103, 130, 10);
+    Place(1115, new QPushButton(Tr("View report now!")), 165, 140, 120, 14);
+
+    // The combo boxes need their drop-down height only when open.
+    for (int id : {1104, 1106, 1108, 1110}) {
+        controls_[id]->setFixedHeight(ToPixels({0, 0, 0, 13}).height);
+    }
+    // The group boxes lie behind the controls they frame.
+    for (int id : {1003, 1034, 1035, 1039, 1102, 1103, 1116}) controls_[id]->lower();
+    tabBar_->lower();
+    for (const auto& [id, widget] : controls_) {
+        if (id != 1125 && id != 1117) widget->hide();
+    }
+    ShowControls(std::vector<int>(kUrlControls.begin(), kUrlControls.end()), true);
+    ApplyStrip({FullStrip(), 0});
+    BuildTitleButtons();
+}
+
+QWidget* T_wexfoldDlg::Control(int id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+void T_wexfoldDlg::ShowControls(const std::vector<int>& ids, bool show) {
+    for (int id : ids) {
+        if (QWidget* widget = Control(id)) widget->setVisible(show);
+    }
+}
+
+Page T_wexfoldDlg::CurrentPage() const {
+    const int index = tabBar_->currentIndex();
+    return index >= 0 && index < static_cast<int>(tabs_.size()) ? tabs_[index] : Page::kUrl;
+}
+
+void T_wexfoldDlg::OnTabSelChange() {
+    // A check that runs has changed the idle caption "Check Update Now!".
+    const bool checkRunning = checkButton_->text() != QString::fromUtf8(Text(114));
+    const PageControls controls = ControlsForPage(CurrentPage(), checkRunning);
+    ShowControls(controls.hide, false);
+    ShowControls(controls.show, true);
+    update();
+}
+
+void T_wexfoldDlg::ApplyStrip(const StripChange& change) {
+    tabs_ = change.tabs;
+    QStringList texts;
+    for (Page page : tabs_) texts << QString::fromUtf8(Text(TabTextId(page)));
+    tabBar_->setTabs(texts, change.selected);
+    OnTabSelChange();
+}
+
+void T_wexfoldDlg::ShowTabPage(int page, bool show) { ApplyStrip(wexfold::ShowTabPage(tabs_, page, show)); }
+
+void T_wexfoldDlg::RefillSiteList() {
+    const QSignalBlocker quiet(siteList_);
+    siteList_->clear();
+    for (std::size_t i = 0; i < sites_.size(); ++i) {
+        auto* item = new QListWidgetItem(QString::fromStdString(SiteNameText(sites_[i])));
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        siteList_->addItem(item);
+        SetListImage(static_cast<int>(i), sites_[i].listImage);
+    }
+}
+
+void T_wexfoldDlg::OnSiteClicked(const QPoint& at) {
+    const int site = siteList_->currentRow();
+    if (site < 0 || site >= static_cast<int>(sites_.size())) return;
+    RunMenu(SiteContextMenu(sites_[static_cast<std::size_t>(site)]), at);
+}
+
+void T_wexfoldDlg::OnItemChanged(QListWidgetItem* item) {
+    const int site = siteList_->row(item);
+    if (site != renaming_) return;
+    renaming_ = -1;
+    const std::string text = item->text().toStdString();
+    const RenameVerdict verdict = CheckRename(sites_, site, text);
+    auto& record = sites_[static_cast<std::size_t>(site)];
+    if (verdict == RenameVerdict::kAccepted && ApplyRename(record, text)) return;
+    {
+        const QSignalBlocker quiet(siteList_);
+        item->setText(QString::fromStdString(renameBefore_));
+    }
+    if (verdict == RenameVerdict::kDuplicate) {
+        Ask("Warning", FormatText(Text(202), text.c_str()), false, false);
+    } else if (verdict == RenameVerdict::kTooLong || verdict == RenameVerdict::kUnsafe) {
+        Ask("Warning", FormatText(Translate(kUnusableName), text.c_str()), false, false);
+    }
+}
+
+}  // namespace wexfold

@@ -1,0 +1,180 @@
+// The main window: a frame drawn by the program (title bar, menu cells), the tab strip with
+// its four pages, the site list, the tray icon and the alert. It owns the site list and the
+// engine, and shows what the engine reports.
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/engine/Downloader.h"
+#include "core/engine/EngineView.h"
+#include "core/engine/MonitorEngine.h"
+#include "core/engine/SpeedHistory.h"
+#include "core/engine/SyncHandover.h"
+#include "core/logs/Clock.h"
+#include "core/logs/EventLog.h"
+#include "core/shell/Menus.h"
+#include "core/shell/TabStrip.h"
+#include "core/update/UpdateRecord.h"
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace wexfold {
+
+class AlertWindow;
+class CTaskIcon;
+class Prompter;
+class SpeedGraph;
+class TabStripBar;
+class UpdateSwitch;
+
+// What the window needs from outside; tests give their own.
+struct WindowServices {
+    std::shared_ptr<Downloader> downloader;
+    const Clock* clock = nullptr;
+    Prompter* prompter = nullptr;
+    // Shows a pop-up menu and returns the chosen command, 0 for none.
+    std::function<int(QMenu& menu, const QPoint& at)> runMenu;
+    // Opens a document with the desktop's opener.
+    std::function<void(const std::filesystem::path& document)> openDocument;
+    // Whether to put an icon into the tray (when the desktop has one).
+    bool trayIcon = true;
+};
+
+class T_wexfoldDlg final : public QWidget, public EngineView {
+    Q_OBJECT
+
+public:
+    explicit T_wexfoldDlg(WindowServices services, QWidget* parent = nullptr);
+    ~T_wexfoldDlg() override;
+
+    // Loads the site list and the update record of the current folder and starts watching.
+    void OnInitDialog();
+    // The confirmed exit: asks, then saves the list, writes the exit lines and update.date.
+    // Returns true when the program is to end.
+    bool OnCancel();
+    // Every menu item, button and chooser ends here.
+    void OnCommand(int command);
+
+    // Read by the tests and the screenshots.
+    std::vector<SiteRecord>& Sites() { return sites_; }
+    MonitorEngine& Engine() { return *engine_; }
+    const std::vector<Page>& Tabs() const { return tabs_; }
+    Page CurrentPage() const;
+    QWidget* Control(int id) const;
+    QListWidget* SiteList() const { return siteList_; }
+    TabStripBar* TabBar() const { return tabBar_; }
+    AlertWindow* Alert() const { return alert_; }
+    CTaskIcon* Tray() const { return tray_; }
+    const std::string& ReportUrl() const { return reportUrl_; }
+    // The menus as the user would open them now.
+    Menu FrameMenu(int cell) const;
+    Menu TrayMenuNow() const { return TrayMenu(sites_); }
+    // Shows a menu through the services and runs the chosen command.
+    void RunMenu(const Menu& menu, const QPoint& at);
+
+    // EngineView.
+    void SiteEvent(int siteIndex, const std::string& text) override;
+    void ShowDetailText(const std::string& text) override;
+    void SetListImage(int siteIndex, std::uint32_t image) override;
+    void RedrawSiteList() override;
+    void PaintAlert(const AlertPaint& paint) override;
+    bool SpeedGraphVisible() const override;
+    void DrawSpeedGraph(std::uint32_t bytes) override;
+    void ShowWarning(const char* text) override;
+
+signals:
+    // The program is to end: the confirmed exit went through, or the desktop closed the window.
+    void finished();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Page building (MainPages.cpp).
+    void BuildControls();
+    void BuildTitleButtons();
+    QWidget* Place(int id, QWidget* widget, int left, int top, int width, int height);
+    void ShowControls(const std::vector<int>& ids, bool show);
+    void OnTabSelChange();
+    void ApplyStrip(const StripChange& change);
+    void ShowTabPage(int page, bool show);
+    void RefillSiteList();
+    void OnSiteClicked(const QPoint& at);
+    void OnItemChanged(QListWidgetItem* item);
+
+    // Commands (MainCommands.cpp).
+    int SelectedSiteIndex() const;
+    void StartSite(int site);
+    bool ConfirmStop(int site);
+    void StopSite(int site);
+    void CommandStart();
+    void CommandStop();
+    void CommandRename();
+    void CommandReport();
+    void CommandStatistics();
+    void CommandAdd();
+    void CommandRemove();
+    void CommandHelp();
+    void CommandChooser();
+    void ChooseSite(int site);
+    void TrayToggle(int site);
+    void ShowStatisticsOf(int site);
+    // A message box; true when the answer was Yes (always for an OK box).
+    bool Ask(const char* caption, const std::string& text, bool yesNo, bool warning);
+    void MinimiseAndSave();
+
+    // Frame (MainFrame.cpp).
+    int MenuCellAt(const QPoint& at) const;
+    void OpenFrameMenu(int cell);
+
+    WindowServices services_;
+    std::vector<SiteRecord> sites_;
+    EventLog log_;
+    std::shared_ptr<SyncHandover> handover_;
+    std::unique_ptr<MonitorEngine> engine_;
+    UpdateRecord update_;
+    SpeedHistory history_;
+    std::string reportUrl_;
+    std::vector<Page> tabs_;
+
+    std::map<int, QWidget*> controls_;
+    TabStripBar* tabBar_ = nullptr;
+    QListWidget* siteList_ = nullptr;
+    SpeedGraph* graph_ = nullptr;
+    QPlainTextEdit* detail_ = nullptr;
+    QLabel* statisticsLabel_ = nullptr;
+    QLabel* reportLabel_ = nullptr;
+    QLabel* updateText_ = nullptr;
+    UpdateSwitch* updateSwitch_ = nullptr;
+    QPushButton* checkButton_ = nullptr;
+    AlertWindow* alert_ = nullptr;
+    CTaskIcon* tray_ = nullptr;
+    QTimer animationTimer_;
+    QTimer schedulerTimer_;
+
+    int hoveredCell_ = -1;
+    bool dragging_ = false;
+    QPoint dragOffset_;
+    int renaming_ = -1;
+    std::string renameBefore_;
+};
+
+}  // namespace wexfold
