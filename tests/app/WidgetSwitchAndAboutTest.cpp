@@ -44,10 +44,5 @@ TEST(AboutBoxTest, ShowsTheVersionAndClosesOnOk) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-TEST(AboutBoxTest, DialogUnitsRound) {
-    EXPECT_EQ(CAboutDlg::FromDialogUnits(0, 0, 235, 126).size(), QSize(353, 205));
-    EXPECT_EQ(CAboutDlg::FromDialogUnits(29, 7, 199, 33), QRect(44, 11, 299, 54));
-}
-
 }  // namespace
 }  // namespace wexfold

@@ -4,8 +4,8 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
-#include <cmath>
 
+#include "app/dialogs/DialogGeometry.h"
 #include "core/text/StringTable.h"
 
 namespace wexfold {
@@ -24,16 +24,10 @@ QLabel* Picture(QWidget* parent, const char* name, const char* path, const QRect
 
 }  // namespace
 
-QRect CAboutDlg::FromDialogUnits(int x, int y, int width, int height) {
-    const auto px = [](int units) { return static_cast<int>(std::lround(units * 1.5)); };
-    const auto py = [](int units) { return static_cast<int>(std::lround(units * 1.625)); };
-    return QRect(px(x), py(y), px(width), py(height));
-}
-
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8(Translate("About Wexfold")));
     setModal(true);
-    setFixedSize(FromDialogUnits(0, 0, 235, 126).size());
+    setFixedSize(DialogGeometry(0, 0, 235, 126).size());
 
     // The dialog colour shows through every static, the icon's included.
     QPalette colours = palette();
@@ -41,24 +35,24 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setPalette(colours);
     setAutoFillBackground(true);
 
-    Picture(this, "stripPicture", ":/images/about-strip.png", FromDialogUnits(0, 0, 31, 160));
-    Picture(this, "bannerPicture", ":/images/about-banner.png", FromDialogUnits(29, 7, 199, 33));
+    Picture(this, "stripPicture", ":/images/about-strip.png", DialogGeometry(0, 0, 31, 160));
+    Picture(this, "bannerPicture", ":/images/about-banner.png", DialogGeometry(29, 7, 199, 33));
 
     auto* version = new QLabel(QString::fromUtf8(Translate("Version 1.0  6.22.2007.3")), this);
     version->setObjectName("versionLabel");
     // A font larger than the dialog's own grows the label rather than clipping the version.
-    const QRect versionCell = FromDialogUnits(31, 41, 83, 8);
+    const QRect versionCell = DialogGeometry(31, 41, 83, 8);
     version->setGeometry(
         QRect(versionCell.topLeft(), versionCell.size().expandedTo(version->sizeHint())));
 
     // The icon keeps its own 32 x 32 size, as an icon control sizes itself to its icon.
-    const QRect iconCell = FromDialogUnits(31, 99, 20, 20);
+    const QRect iconCell = DialogGeometry(31, 99, 20, 20);
     Picture(this, "iconPicture", ":/images/app-32.png", QRect(iconCell.topLeft(), QSize(32, 32)));
 
     auto* ok = new QPushButton(QString::fromUtf8(Translate("OK")), this);
     ok->setObjectName("okButton");
     ok->setDefault(true);
-    ok->setGeometry(FromDialogUnits(186, 103, 42, 16));
+    ok->setGeometry(DialogGeometry(186, 103, 42, 16));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -11,9 +11,6 @@ class CAboutDlg : public QDialog {
 
   public:
     explicit CAboutDlg(QWidget* parent = nullptr);
-
-    // Dialog units to pixels: x by 1.5, y by 1.625, rounded.
-    static QRect FromDialogUnits(int x, int y, int width, int height);
 };
 
 }  // namespace wexfold

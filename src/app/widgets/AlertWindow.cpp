@@ -62,7 +62,7 @@ void AlertWindow::PaintOn(QPainter& painter) const {
     // A missing picture leaves the area as it is; the texts still show.
     const QPixmap picture(":/images/alert.png");
     if (!picture.isNull()) painter.drawPixmap(ToQRect(paint_.picture).topLeft(), picture);
-    painter.setFont(font());
+    painter.setFont(font());  // on an image too
     for (const AlertText& text : paint_.texts) {
         // Text drawn into a rectangle is clipped to it.
         painter.setPen(QColor::fromRgb(text.rgb));

@@ -121,8 +121,19 @@ void T_wexfoldDlg::CommandRename() {
     const int site = SelectedSiteIndex();
     if (site < 0) return;
     renaming_ = site;
-    renameBefore_ = SiteNameText(sites_[static_cast<std::size_t>(site)]);
-    siteList_->editItem(siteList_->item(site));
+    // An editor of our own over the label: the list's own editing reports no change when the
+    // text stays the same, and a site's own name must be refused as well.
+    delete renameEditor_;
+    renameEditor_ = new QLineEdit(siteList_->viewport());
+    renameEditor_->setObjectName(QStringLiteral("renameEditor"));
+    renameEditor_->setText(QString::fromStdString(SiteNameText(sites_[static_cast<std::size_t>(site)])));
+    renameEditor_->setGeometry(siteList_->visualItemRect(siteList_->item(site)).adjusted(0, 34, 0, 0));
+    renameEditor_->installEventFilter(this);
+    connect(renameEditor_, &QLineEdit::returnPressed, this,
+            [this] { FinishRename(renameEditor_->text().toStdString()); });
+    renameEditor_->show();
+    renameEditor_->selectAll();
+    renameEditor_->setFocus();
 }
 
 void T_wexfoldDlg::CommandReport() {
@@ -209,10 +220,10 @@ void T_wexfoldDlg::CommandChooser() { RunMenu(SiteChooser(sites_), QCursor::pos(
 
 void T_wexfoldDlg::ChooseSite(int site) {
     const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
-    if (statisticsLabel_->isVisible()) {
+    if (statisticsLabel_->isVisibleTo(this)) {
         if (engine_->statisticsUrl != record.fetchUrl) siteList_->setCurrentRow(site);
         ShowStatisticsOf(site);
-    } else if (reportLabel_->isVisible()) {
+    } else if (reportLabel_->isVisibleTo(this)) {
         if (reportUrl_ != record.fetchUrl) {
             reportUrl_ = record.fetchUrl;
             siteList_->setCurrentRow(site);

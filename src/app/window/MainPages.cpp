@@ -2,14 +2,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QIntValidator>
 
+#include "app/dialogs/DialogGeometry.h"
 #include "app/widgets/SpeedGraph.h"
 #include "app/widgets/TabStripBar.h"
 #include "app/widgets/UpdateSwitch.h"
@@ -48,9 +50,8 @@ QLineEdit* DayField() {
 }  // namespace
 
 QWidget* T_wexfoldDlg::Place(int id, QWidget* widget, int left, int top, int width, int height) {
-    const PixelRect rect = ToPixels({left, top, width, height});
     widget->setParent(this);
-    widget->setGeometry(rect.left, rect.top, rect.width, rect.height);
+    widget->setGeometry(DialogGeometry(left, top, width, height));
     widget->setObjectName(QStringLiteral("control%1").arg(id));
     controls_[id] = widget;
     return widget;
@@ -82,8 +83,6 @@ void T_wexfoldDlg::BuildControls() {
     connect(siteList_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (siteList_->itemAt(at) != nullptr) OnSiteClicked(siteList_->mapToGlobal(at));
     });
-    connect(siteList_, &QListWidget::itemChanged, this,
-            [this](QListWidgetItem* item) { OnItemChanged(item); });
     const std::pair<int, const char*> urlButtons[] = {
         {1004, "ADD NEW"}, {1005, "ADVANCED"}, {1006, "REMOVE"}};
     const int buttonTops[] = {63, 83, 104};
@@ -195,12 +194,9 @@ void T_wexfoldDlg::ApplyStrip(const StripChange& change) {
 void T_wexfoldDlg::ShowTabPage(int page, bool show) { ApplyStrip(wexfold::ShowTabPage(tabs_, page, show)); }
 
 void T_wexfoldDlg::RefillSiteList() {
-    const QSignalBlocker quiet(siteList_);
     siteList_->clear();
     for (std::size_t i = 0; i < sites_.size(); ++i) {
-        auto* item = new QListWidgetItem(QString::fromStdString(SiteNameText(sites_[i])));
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
-        siteList_->addItem(item);
+        siteList_->addItem(QString::fromStdString(SiteNameText(sites_[i])));
         SetListImage(static_cast<int>(i), sites_[i].listImage);
     }
 }
@@ -211,23 +207,40 @@ void T_wexfoldDlg::OnSiteClicked(const QPoint& at) {
     RunMenu(SiteContextMenu(sites_[static_cast<std::size_t>(site)]), at);
 }
 
-void T_wexfoldDlg::OnItemChanged(QListWidgetItem* item) {
-    const int site = siteList_->row(item);
-    if (site != renaming_) return;
+void T_wexfoldDlg::FinishRename(const std::optional<std::string>& text) {
+    const int site = renaming_;
     renaming_ = -1;
-    const std::string text = item->text().toStdString();
+    if (renameEditor_ != nullptr) {
+        renameEditor_->removeEventFilter(this);
+        renameEditor_->deleteLater();
+        renameEditor_ = nullptr;
+    }
+    if (site < 0 || site >= static_cast<int>(sites_.size())) return;
     const RenameVerdict verdict = CheckRename(sites_, site, text);
-    auto& record = sites_[static_cast<std::size_t>(site)];
-    if (verdict == RenameVerdict::kAccepted && ApplyRename(record, text)) return;
-    {
-        const QSignalBlocker quiet(siteList_);
-        item->setText(QString::fromStdString(renameBefore_));
-    }
-    if (verdict == RenameVerdict::kDuplicate) {
-        Ask("Warning", FormatText(Text(202), text.c_str()), false, false);
+    if (verdict == RenameVerdict::kAccepted &&
+        ApplyRename(sites_[static_cast<std::size_t>(site)], *text)) {
+        siteList_->item(site)->setText(QString::fromStdString(*text));
+    } else if (verdict == RenameVerdict::kDuplicate) {
+        Ask("Warning", FormatText(Text(202), text->c_str()), false, false);
     } else if (verdict == RenameVerdict::kTooLong || verdict == RenameVerdict::kUnsafe) {
-        Ask("Warning", FormatText(Translate(kUnusableName), text.c_str()), false, false);
+        Ask("Warning", FormatText(Translate(kUnusableName), text->c_str()), false, false);
     }
+}
+
+bool T_wexfoldDlg::eventFilter(QObject* watched, QEvent* event) {
+    // The rename editor: Escape cancels, leaving it commits like Return.
+    if (watched == renameEditor_) {
+        if (event->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            FinishRename(std::nullopt);
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut) {
+            FinishRename(renameEditor_->text().toStdString());
+            return false;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace wexfold

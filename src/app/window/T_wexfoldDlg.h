@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "core/update/UpdateRecord.h"
 
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
@@ -106,6 +108,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Page building (MainPages.cpp).
@@ -118,7 +121,8 @@ private:
     void ShowTabPage(int page, bool show);
     void RefillSiteList();
     void OnSiteClicked(const QPoint& at);
-    void OnItemChanged(QListWidgetItem* item);
+    // Ends the in-place rename; no text means it was cancelled.
+    void FinishRename(const std::optional<std::string>& text);
 
     // Commands (MainCommands.cpp).
     int SelectedSiteIndex() const;
@@ -174,7 +178,7 @@ private:
     bool dragging_ = false;
     QPoint dragOffset_;
     int renaming_ = -1;
-    std::string renameBefore_;
+    QLineEdit* renameEditor_ = nullptr;
 };
 
 }  // namespace wexfold
