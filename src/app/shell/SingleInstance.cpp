@@ -26,6 +26,9 @@ SingleInstance::SingleInstance(QString key, QObject* parent)
 }
 
 QString SingleInstance::DefaultKey() {
+    // The user's runtime folder when the session has one, else a name of the user's own.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.startsWith(QLatin1Char('/'))) return runtime + QStringLiteral("/wexfold.socket");
     return QStringLiteral("wexfold-%1").arg(static_cast<qulonglong>(::getuid()));
 }
 

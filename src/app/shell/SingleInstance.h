@@ -12,7 +12,7 @@ class SingleInstance final : public QObject {
     Q_OBJECT
 
 public:
-    // key names the socket; DefaultKey() is one per user.
+    // key names the socket; DefaultKey() is one per user and session.
     explicit SingleInstance(QString key = DefaultKey(), QObject* parent = nullptr);
 
     static QString DefaultKey();

@@ -4,7 +4,9 @@
 #include <QDesktopServices>
 #include <QFont>
 #include <QMenu>
+#include <QTimer>
 #include <QUrl>
+#include <csignal>
 
 #include "app/shell/SingleInstance.h"
 #include "app/window/Prompter.h"
@@ -14,6 +16,23 @@
 #include "core/text/StringTable.h"
 
 namespace wexfold {
+namespace {
+
+volatile std::sig_atomic_t terminationRequested = 0;
+
+extern "C" void OnTermination(int) { terminationRequested = 1; }
+
+// SIGTERM (the session ends) and SIGINT run the exit steps without the question, so the
+// site list and the exit lines are written.
+void CatchTermination() {
+    struct sigaction action {};
+    action.sa_handler = OnTermination;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
 
 int T_wexfoldApp::Run(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -53,6 +72,16 @@ int T_wexfoldApp::Run(int argc, char** argv) {
     QObject::connect(&window, &T_wexfoldDlg::finished, &app, &QApplication::quit);
     window.OnInitDialog();
     window.show();
+
+    CatchTermination();
+    QTimer termination;
+    QObject::connect(&termination, &QTimer::timeout, &window, [&window] {
+        if (terminationRequested != 0) {
+            terminationRequested = 0;
+            window.ExitSteps();
+        }
+    });
+    termination.start(200);
     return QApplication::exec();
 }
 

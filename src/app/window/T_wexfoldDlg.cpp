@@ -88,6 +88,11 @@ void T_wexfoldDlg::OnInitDialog() {
 
 bool T_wexfoldDlg::OnCancel() {
     if (!Ask("Exit Warning", Text(206), true, true)) return false;
+    ExitSteps();
+    return true;
+}
+
+void T_wexfoldDlg::ExitSteps() {
     // The workers are released before anything is written, so no event lands between the
     // exit lines and the end.
     animationTimer_.stop();
@@ -97,7 +102,6 @@ bool T_wexfoldDlg::OnCancel() {
     log_.ExitLogging();
     SaveUpdateRecord(update_);
     emit finished();
-    return true;
 }
 
 bool T_wexfoldDlg::Ask(const char* caption, const std::string& text, bool yesNo, bool warning) {

@@ -64,9 +64,11 @@ public:
 
     // Loads the site list and the update record of the current folder and starts watching.
     void OnInitDialog();
-    // The confirmed exit: asks, then saves the list, writes the exit lines and update.date.
-    // Returns true when the program is to end.
+    // The confirmed exit: asks, then runs ExitSteps. Returns true when the program is to end.
     bool OnCancel();
+    // Stops the fetches, saves the site list, writes every exit line and update.date, and
+    // ends the program. A termination request of the system runs it without the question.
+    void ExitSteps();
     // Every menu item, button and chooser ends here.
     void OnCommand(int command);
 
