@@ -5,8 +5,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 dir="$top/build-bench"
-"$top/scripts/build.sh" "$dir" -DCMAKE_BUILD_TYPE=Release -DWEXFOLD_BUILD_APP=OFF \
-    -DWEXFOLD_BUILD_TESTS=OFF -DWEXFOLD_BUILD_BENCH=ON
+"$top/scripts/build.sh" "$dir" -DCMAKE_BUILD_TYPE=Release \
+    -DWEXFOLD_BUILD_TESTS=OFF -DWEXFOLD_BUILD_BENCH=ON -DWEXFOLD_BUILD_APP=ON
 for bench in "$dir"/bin/*_bench; do
     echo "== $(basename "$bench")"
     "$bench" "$@"

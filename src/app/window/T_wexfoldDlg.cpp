@@ -44,6 +44,9 @@ T_wexfoldDlg::T_wexfoldDlg(WindowServices services, QWidget* parent)
     setWindowTitle(Utf8(Text(110)));
     setWindowIcon(QIcon(QStringLiteral(":/images/app-32.png")));
     setMouseTracking(true);
+    for (std::size_t i = 0; i < frames_.size(); ++i) {
+        frames_[i] = QIcon(QStringLiteral(":/images/site-frame-%1.png").arg(i));
+    }
     BuildControls();
     alert_ = new AlertWindow();
     tray_ = new CTaskIcon(*this, services_.trayIcon);
@@ -126,9 +129,7 @@ void T_wexfoldDlg::ShowDetailText(const std::string& text) {
 
 void T_wexfoldDlg::SetListImage(int siteIndex, std::uint32_t image) {
     QListWidgetItem* item = siteList_->item(siteIndex);
-    if (item != nullptr) {
-        item->setIcon(QIcon(QStringLiteral(":/images/site-frame-%1.png").arg(image % 5)));
-    }
+    if (item != nullptr) item->setIcon(frames_[image % frames_.size()]);
 }
 
 void T_wexfoldDlg::RedrawSiteList() { siteList_->viewport()->update(); }

@@ -3,9 +3,10 @@
 // engine, and shows what the engine reports.
 #pragma once
 
-#include <QPointer>
+#include <QIcon>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -161,6 +162,8 @@ private:
     std::string reportUrl_;
     std::vector<Page> tabs_;
 
+    // The five frames of a site's icon, loaded once.
+    std::array<QIcon, 5> frames_;
     std::map<int, QWidget*> controls_;
     TabStripBar* tabBar_ = nullptr;
     QListWidget* siteList_ = nullptr;
