@@ -72,7 +72,8 @@ int RunCase(int sites, int seconds) {
     std::vector<SiteRecord> list;
     for (int i = 0; i < sites; ++i) {
         SiteRecord site = NewSiteRecord();
-        std::snprintf(site.name, sizeof site.name, "s%d", i);
+        const std::string name = "s" + std::to_string(i);
+        std::memcpy(site.name, name.c_str(), name.size() + 1);
         std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "http://127.0.0.1:%d/", port);
         site.active = 1;
         site.intervalSeconds = 1;

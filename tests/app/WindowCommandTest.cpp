@@ -175,6 +175,42 @@ TEST_F(WindowTest, MenusFollowThePagesAndTheSelection) {
     EXPECT_EQ(window->SiteList()->currentRow(), 1);
 }
 
+TEST_F(WindowTest, FrameCellsAndTitleBarOpenTheirMenus) {
+    Open();
+    const std::pair<int, std::string> cells[] = {
+        {10, "Add new URL"}, {50, "Statistics"}, {90, "Advanced Settings"}, {130, "How to use?"}};
+    for (const auto& [x, first] : cells) {
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, 25));
+        ASSERT_FALSE(menusShown.empty());
+        EXPECT_EQ(menusShown.back().front().text, first) << x;
+    }
+    const std::size_t shown = menusShown.size();
+    QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(300, 25));
+    EXPECT_EQ(menusShown.size(), shown);
+    QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(200, 8));
+    EXPECT_EQ(menusShown.back(), Items({{"&About Wexfold...", 16, false, true}}));
+}
+
+TEST_F(WindowTest, ClickingASiteOpensItsMenuAndEmptySpaceNothing) {
+    WriteSites({{"home", true}, {"shop", false}});
+    Open();
+    QListWidget* list = window->SiteList();
+    list->show();
+    const QPoint shop = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, shop);
+    ASSERT_EQ(menusShown.size(), 1u);
+    EXPECT_EQ(menusShown[0], Items({{"Start Monitor", 19, false, true},
+                                    {"Statistics", 22, false, true},
+                                    {"history report", 21, false, true},
+                                    {"-", 0, false, true},
+                                    {"Advanced Setting", 24, false, true},
+                                    {"-", 0, false, true},
+                                    {"Rename", 20, false, true}}));
+    EXPECT_EQ(list->currentRow(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(list->width() - 5, 70));
+    EXPECT_EQ(menusShown.size(), 1u);
+}
+
 TEST_F(WindowTest, HelpIsPutIntoTheFolderAndOpened) {
     Open();
     window->OnCommand(34);

@@ -21,8 +21,6 @@ namespace {
 
 constexpr const char* kHelpDocument = "wexfold-help.html";
 
-bool Active(const SiteRecord& site) { return site.active == 1; }
-
 }  // namespace
 
 void T_wexfoldDlg::OnCommand(int command) {

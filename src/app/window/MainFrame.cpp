@@ -127,7 +127,16 @@ void T_wexfoldDlg::mousePressEvent(QMouseEvent* event) {
         OpenFrameMenu(cell);
         return;
     }
-    if (at.y() >= kTitleTop && at.y() < kTitleTop + kTitleHeight) {
+    const bool onTitle = at.y() >= kTitleTop && at.y() < kTitleTop + kTitleHeight;
+    if (onTitle && event->button() == Qt::RightButton) {
+        // The frame has no system menu of the desktop's; its About entry opens from here.
+        MenuItem about;
+        about.text = Text(101);
+        about.command = command::kAbout;
+        RunMenu({about}, event->globalPosition().toPoint());
+        return;
+    }
+    if (onTitle) {
         // Dragging the title bar moves the window; the desktop moves it where it can.
         if (windowHandle() != nullptr && windowHandle()->startSystemMove()) return;
         dragging_ = true;

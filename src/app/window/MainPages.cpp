@@ -26,6 +26,8 @@ namespace {
 
 QString Tr(const char* english) { return QString::fromUtf8(Translate(english)); }
 
+const QColor kPanelColour(244, 243, 238);
+
 constexpr const char* kUnusableName =
     "The name '%s' can't be used: a site name has at most 10 characters, holds no '/' and is "
     "not '.' or '..'.";
@@ -129,11 +131,11 @@ void T_wexfoldDlg::BuildControls() {
     Place(1101, reportChange, 125, 68, 30, 14);
     connect(reportChange, &QPushButton::clicked, this, [this] { OnCommand(1101); });
     Place(1103, new QGroupBox(Tr("Select report date")), 16, 90, 140, 70);
-    Place(1107, new QLabel(Tr("From: ")), 20, 112, 18, 10);
+    Place(1107, new QLabel(Tr("From: ")), 20, 112, 21, 10);
     Place(1104, MonthList(), 41, 110, 50, 30);
     Place(1105, DayField(), 94, 110, 20, 13);
     Place(1106, new QComboBox, 118, 110, 32, 30);
-    Place(1111, new QLabel(Tr("To: ")), 20, 132, 18, 10);
+    Place(1111, new QLabel(Tr("To: ")), 20, 132, 21, 10);
     Place(1108, MonthList(), 41, 130, 50, 30);
     Place(1109, DayField(), 94, 130, 20, 13);
     Place(1110, new QComboBox, 118, 130, 32, 30);
@@ -143,9 +145,20 @@ void T_wexfoldDlg::BuildControls() {
     Place(1114, new QCheckBox(Tr(".Download speed.")), 170, 103, 130, 10);
     Place(1115, new QPushButton(Tr("View report now!")), 165, 140, 120, 14);
 
-    // The combo boxes need their drop-down height only when open.
+    // The lists' heights in the templates include the open drop-down; closed they are as
+    // high as the day fields, with a narrow arrow so that a year fits.
     for (int id : {1104, 1106, 1108, 1110}) {
         controls_[id]->setFixedHeight(ToPixels({0, 0, 0, 13}).height);
+        controls_[id]->setStyleSheet(
+            QStringLiteral("QComboBox { padding-left: 2px; } QComboBox::drop-down { width: 11px; }"));
+    }
+    // The framed parts of the pages stand out from the strip in a lighter gray.
+    for (int id : {1003, 1034, 1035, 1039, 1040, 1100, 1102, 1103, 1116, 1112, 1113, 1114}) {
+        QWidget* widget = controls_[id];
+        QPalette colours = widget->palette();
+        colours.setColor(QPalette::Window, kPanelColour);
+        widget->setPalette(colours);
+        widget->setAutoFillBackground(true);
     }
     // The group boxes lie behind the controls they frame.
     for (int id : {1003, 1034, 1035, 1039, 1102, 1103, 1116}) controls_[id]->lower();

@@ -44,6 +44,10 @@ T_wexfoldDlg::T_wexfoldDlg(WindowServices services, QWidget* parent)
     setWindowTitle(Utf8(Text(110)));
     setWindowIcon(QIcon(QStringLiteral(":/images/app-32.png")));
     setMouseTracking(true);
+    // The pages were laid out for an 8-point dialog font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     for (std::size_t i = 0; i < frames_.size(); ++i) {
         frames_[i] = QIcon(QStringLiteral(":/images/site-frame-%1.png").arg(i));
     }

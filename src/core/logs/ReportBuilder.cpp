@@ -156,7 +156,8 @@ std::string MinutesText(std::int64_t seconds) {
     // The sign is written once, so a negative sum from a damaged file reads "-1.50", not "-1.-50".
     const std::uint64_t magnitude =
         seconds < 0 ? 0 - static_cast<std::uint64_t>(seconds) : static_cast<std::uint64_t>(seconds);
-    std::string text = (seconds < 0 ? "-" : "") + std::to_string(magnitude / 60);
+    std::string text = seconds < 0 ? "-" : "";
+    text += std::to_string(magnitude / 60);
     if (magnitude % 60 != 0)
         text += FormatText(".%02d", static_cast<int>(magnitude % 60 * 100 / 60));
     return text;
