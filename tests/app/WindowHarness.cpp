@@ -13,13 +13,21 @@
 namespace wexfold::testing {
 
 PromptAnswer ScriptedPrompter::Ask(QWidget*, const std::string& caption, const std::string& text,
-                                   PromptButtons buttons, PromptIcon) {
-    asked.push_back({caption, text, buttons});
+                                   PromptButtons buttons, PromptIcon icon) {
+    asked.push_back({caption, text, buttons, icon});
     if (buttons == PromptButtons::kOk) return PromptAnswer::kOk;
     if (answers.empty()) return PromptAnswer::kNo;
     const PromptAnswer answer = answers.front();
     answers.pop_front();
     return answer;
+}
+
+std::string ScriptedPrompter::ChooseFile(QWidget*, bool save) {
+    fileDialogs.push_back(save);
+    if (files.empty()) return {};
+    const std::string file = files.front();
+    files.pop_front();
+    return file;
 }
 
 FetchOutcome HangingDownloader::Fetch(const std::string&, ProgressSink& sink,

@@ -22,12 +22,17 @@ public:
         std::string caption;
         std::string text;
         PromptButtons buttons;
+        PromptIcon icon;
     };
 
     PromptAnswer Ask(QWidget* owner, const std::string& caption, const std::string& text,
                      PromptButtons buttons, PromptIcon icon) override;
+    // Hands out the files queued in files, empty when none is left.
+    std::string ChooseFile(QWidget* owner, bool save) override;
 
     std::deque<PromptAnswer> answers;
+    std::deque<std::string> files;
+    std::vector<bool> fileDialogs;  // true for each save dialog shown
     std::vector<Question> asked;
 };
 
