@@ -163,6 +163,25 @@ TEST_F(WorkerTest, AppendedSiteTakesItsStoredInterval) {
     EXPECT_EQ(downloader->Records().at(0).url, "http://n.test/");
 }
 
+TEST_F(WorkerTest, ChangedRecordIsFetchedWithItsNewAddressAndInterval) {
+    AddSite("a", "a.test");
+    StartEngine();
+    engine->ControlMonitor(kAllSites, true);
+    ASSERT_TRUE(PumpUntilIdle());
+    std::snprintf(sites[0].fetchUrl, sizeof sites[0].fetchUrl, "http://b.test/");
+    sites[0].intervalSeconds = 2;
+    engine->Monitor(0).elapsedSeconds = 5;
+    engine->SiteChanged(0);
+    EXPECT_EQ(engine->Monitor(0).intervalSeconds, 2u);
+    EXPECT_EQ(engine->Monitor(0).elapsedSeconds, 0u);
+    engine->SchedulerTick();
+    EXPECT_EQ(downloader->Records().size(), 1u);
+    engine->SchedulerTick();
+    ASSERT_TRUE(PumpUntilIdle());
+    ASSERT_EQ(downloader->Records().size(), 2u);
+    EXPECT_EQ(downloader->Records()[1].url, "http://b.test/");
+}
+
 TEST_F(WorkerTest, FailedCallIsReportedWithoutAlert) {
     AddSite("a", "a.test");
     StartEngine();

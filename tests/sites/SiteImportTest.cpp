@@ -130,6 +130,17 @@ TEST_F(SiteImport, UnsafeNamesAreRefusedWithoutQuestion) {
                               "refused a\tb", "loaded fine", "appended 1 fine"}));
 }
 
+TEST_F(SiteImport, FullListTakesNoNewSiteButStillReplaces) {
+    hooks.maxSites = 2;
+    hooks.full = [this](const SiteRecord& r) { events.push_back("full " + std::string(r.name)); };
+    answer = true;
+    Import(StoredFile({"a", "b", "c", "a"}));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(events, (Events{"loaded a", "appended 0 a", "loaded b",
+                                                "appended 1 b", "full c", "loaded a", "ask a",
+                                                "released 1", "replaced 0"}));
+}
+
 TEST_F(SiteImport, EmptyHooksAnswerNo) {
     Import(StoredFile({"alpha"}));
     LoadHooks none;

@@ -28,10 +28,6 @@ QString Tr(const char* english) { return QString::fromUtf8(Translate(english)); 
 
 const QColor kPanelColour(244, 243, 238);
 
-constexpr const char* kUnusableName =
-    "The name '%s' can't be used: a site name has at most 10 characters, holds no '/' and is "
-    "not '.' or '..'.";
-
 constexpr const char* kMonths[] = {"January", "February", "March",     "April",
                                    "May",     "June",     "July",      "August",
                                    "September", "October", "November", "December"};
@@ -236,7 +232,7 @@ void T_wexfoldDlg::FinishRename(const std::optional<std::string>& text) {
     } else if (verdict == RenameVerdict::kDuplicate) {
         Ask("Warning", FormatText(Text(202), text->c_str()), false, false);
     } else if (verdict == RenameVerdict::kTooLong || verdict == RenameVerdict::kUnsafe) {
-        Ask("Warning", FormatText(Translate(kUnusableName), text->c_str()), false, false);
+        Ask("Warning", FormatText(Translate(kUnusableSiteName), text->c_str()), false, false);
     }
 }
 

@@ -121,6 +121,15 @@ void MonitorEngine::EraseMonitor(int index) {
     }
 }
 
+void MonitorEngine::SiteChanged(int index) {
+    if (index < 0 || index >= MonitorCount() || index >= static_cast<int>(sites_.size())) return;
+    const SiteRecord& site = sites_[static_cast<std::size_t>(index)];
+    SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(index)];
+    monitor.fetchUrl = site.fetchUrl;
+    monitor.intervalSeconds = static_cast<std::uint32_t>(site.intervalSeconds);
+    monitor.elapsedSeconds = 0;
+}
+
 int MonitorEngine::IndexOf(const SiteMonitor* monitor) const {
     for (std::size_t i = 0; i < monitors_.size(); ++i) {
         if (monitors_[i].get() == monitor) return static_cast<int>(i);

@@ -54,6 +54,10 @@ public:
     // are stopped and their late reports dropped.
     void EraseMonitor(int index);
 
+    // The record of a site changed in place (an import's replace): its monitor takes the new
+    // address and interval, which its next fetch uses.
+    void SiteChanged(int index);
+
     // The handler of every site result.
     void HandleResult(int siteIndex, long code, const ProgressReport* report = nullptr);
 

@@ -10,6 +10,11 @@
 
 namespace wexfold {
 
+// The message for a name that is too long or cannot be a folder name, with the name.
+inline constexpr const char* kUnusableSiteName =
+    "The name '%s' can't be used: a site name has at most 10 characters, holds no '/' and is "
+    "not '.' or '..'.";
+
 enum class RenameVerdict {
     kCancelled,  // the edit ended without a text, or no such site: nothing changes
     kAccepted,

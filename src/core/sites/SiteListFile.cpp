@@ -82,8 +82,12 @@ void Import(SiteRecord& record, std::vector<SiteRecord>& list, const LoadHooks& 
         if (hooks.refused) hooks.refused(record);
         return;
     }
-    if (hooks.loaded) hooks.loaded(record);
     const int match = FindByName(list, record);
+    if (match < 0 && list.size() >= hooks.maxSites) {
+        if (hooks.full) hooks.full(record);
+        return;
+    }
+    if (hooks.loaded) hooks.loaded(record);
     if (match < 0) {
         list.push_back(record);
         if (hooks.appended) hooks.appended(static_cast<int>(list.size()) - 1);

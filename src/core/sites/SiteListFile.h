@@ -2,6 +2,7 @@
 // stored in text mode (every 0x0A written as 0x0D 0x0A).
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ struct LoadHooks {
     // Import only: a record that leaves after loaded ran for it: the loaded record that the
     // answer No dropped, or the old site that the answer Yes replaced. Its log can be closed.
     std::function<void(SiteRecord& gone)> released;
+    // Import only: a list of maxSites sites takes no new one; each record that finds it full is
+    // dropped (loaded is not called for it) and handed to full. A replace still goes through.
+    std::size_t maxSites = static_cast<std::size_t>(-1);
+    std::function<void(const SiteRecord& dropped)> full;
 };
 
 // The path of the site list file: "siteurl" in the current directory.
