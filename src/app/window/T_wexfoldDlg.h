@@ -72,6 +72,8 @@ public:
     void ExitSteps();
     // Every menu item, button and chooser ends here.
     void OnCommand(int command);
+    // Brings the site just appended at index into service: address, log, list row, fetches.
+    void OnSiteAdded(int index);
 
     // Read by the tests and the screenshots.
     std::vector<SiteRecord>& Sites() { return sites_; }
@@ -138,6 +140,9 @@ private:
     void CommandReport();
     void CommandStatistics();
     void CommandAdd();
+    void CommandImport();
+    void CommandViewReport();
+    void CommandExport();
     void CommandRemove();
     void CommandHelp();
     void CommandChooser();

@@ -1,0 +1,97 @@
+// Sites entering the list: the add dialog, and import and export of ".wxf" files.
+#include <QListWidget>
+#include <system_error>
+
+#include "app/dialogs/addnewDlg.h"
+#include "app/window/Prompter.h"
+#include "app/window/T_wexfoldDlg.h"
+#include "core/shell/SiteRename.h"
+#include "core/sites/SiteAddress.h"
+#include "core/sites/SiteListFile.h"
+#include "core/text/StringTable.h"
+#include "core/text/TextFormat.h"
+
+namespace wexfold {
+
+void T_wexfoldDlg::CommandAdd() {
+    if (sites_.size() >= kMaxSites) {
+        Ask("Sites too much!", Translate("You can't add more than 256 urls!"), false, false);
+        return;
+    }
+    addnewDlg dialog(this, sites_, *services_.prompter, [this](int index) { OnSiteAdded(index); });
+    dialog.exec();
+}
+
+void T_wexfoldDlg::OnSiteAdded(int index) {
+    SiteRecord& site = sites_[static_cast<std::size_t>(index)];
+    site.active = 1;
+    site.listImage = 0;
+    ComposeFetchUrl(site);
+    log_.OpenSiteLog(site, true);
+    SaveSiteList(sites_);
+    siteList_->insertItem(index, QString::fromStdString(SiteNameText(site)));
+    SetListImage(index, site.listImage);
+    engine_->ControlMonitor(kAppendedSite, true);
+    if (sites_.size() == 1) {
+        siteList_->setCurrentRow(0);
+        CommandReport();
+        CommandStatistics();
+    }
+}
+
+void T_wexfoldDlg::CommandExport() {
+    const std::string target = services_.prompter->ChooseFile(this, true);
+    if (target.empty()) return;
+    // The copy is taken after a save, so it holds the settings as they are now.
+    SaveSiteList(sites_);
+    std::error_code error;
+    std::filesystem::copy_file(SiteListPath(), target,
+                               std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+        Ask("Error", Translate("The site list could not be written to the chosen file."), false,
+            true);
+    }
+}
+
+void T_wexfoldDlg::CommandImport() {
+    const std::string source = services_.prompter->ChooseFile(this, false);
+    if (source.empty()) return;
+    LoadHooks hooks;
+    hooks.maxSites = kMaxSites;
+    // Imported sites get their log folders, since they come from elsewhere.
+    hooks.loaded = [this](SiteRecord& site) { log_.OpenSiteLog(site, true); };
+    hooks.askReplace = [this](const SiteRecord& site) {
+        return Ask("Load URL question.", FormatText(Text(228), SiteNameText(site).c_str()), true,
+                   false);
+    };
+    // Every new site is watched at once, and shown so.
+    hooks.appended = [this](int index) {
+        SiteRecord& site = sites_[static_cast<std::size_t>(index)];
+        site.active = 1;
+        site.listImage = 0;
+        engine_->ControlMonitor(kAppendedSite, true);
+    };
+    // A replaced site runs on with its new address and interval, in the state it brings.
+    hooks.replaced = [this](int index) {
+        SiteRecord& site = sites_[static_cast<std::size_t>(index)];
+        site.listImage = site.active == 1 ? 0 : 1;
+        engine_->SiteChanged(index);
+        engine_->ControlMonitor(index, site.active == 1);
+    };
+    hooks.released = [this](SiteRecord& gone) { log_.Close(gone); };
+    std::vector<std::string> refused;
+    hooks.refused = [&refused](const SiteRecord& site) { refused.push_back(SiteNameText(site)); };
+    std::size_t dropped = 0;
+    hooks.full = [&dropped](const SiteRecord&) { ++dropped; };
+    LoadSiteList(source, sites_, hooks);
+    RefillSiteList();
+    SaveSiteList(sites_);
+    for (const std::string& name : refused) {
+        Ask("Warning", FormatText(Translate(kUnusableSiteName), name.c_str()), false, false);
+    }
+    if (dropped != 0) {
+        Ask("Sites too much!", Translate("You can't add more than 256 urls!"), false, false);
+    }
+}
+
+}  // namespace wexfold
