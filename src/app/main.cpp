@@ -18,8 +18,9 @@ const char kUsage[] =
     "Usage:\n"
     "  wexfold                       the desktop program\n"
     "  wexfold --headless            monitor the site list of the current folder without a window\n"
-    "  wexfold --report NAME FROM TO [--filter broken,connectivity,speed]\n"
-    "                                print a site's report (dates as YYYY-MM-DD)\n"
+    "  wexfold --report NAME FROM TO [--filter broken,connectivity,speed] [--csv FILE]\n"
+    "                                print a site's report (dates as YYYY-MM-DD), and\n"
+    "                                write its per-day figures to FILE as CSV\n"
     "  wexfold --help | --version\n";
 
 volatile std::sig_atomic_t exitSignal = 0;

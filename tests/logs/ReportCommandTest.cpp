@@ -46,6 +46,10 @@ TEST_F(ReportCommandTest, BadArgumentsPrintTheUsage) {
         {"shop", "2026-12-01", "2026-12-02", "--filter", "broken,"},
         {"shop", "2026-12-01", "2026-12-02", "--filter", ""},
         {"shop", "2026-12-01", "2026-12-02", "--filter", "latency"},
+        {"shop", "2026-12-01", "2026-12-02", "--csv"},
+        {"shop", "2026-12-01", "2026-12-02", "--csv", "a.csv", "--csv", "b.csv"},
+        {"shop", "2026-12-01", "2026-12-02", "--filter", "speed", "--filter", "broken"},
+        {"shop", "2026-12-01", "2026-12-02", "--csv", "a.csv", "--filter"},
     };
     for (const auto& args : cases) {
         EXPECT_EQ(Run(args), 2) << ::testing::PrintToString(args);
@@ -107,6 +111,39 @@ TEST_F(ReportCommandTest, PrintsLabelsAndPagesWithPlainLineEnds) {
     EXPECT_EQ(out.str().substr(out.str().size() - tail.size()), tail);
     ASSERT_EQ(Run({"shop", "2026-12-01", "2026-12-04", "--filter", "connectivity"}), 0);
     EXPECT_NE(out.str().find("=== page 0\n=== page 1\n..Access"), std::string::npos) << out.str();
+}
+
+TEST_F(ReportCommandTest, CsvOptionWritesTheDaysBesideTheNormalOutput) {
+    logtest::WriteBytes(folder.Path() / "log" / "shop" / "12022026",
+                        "* 20 seconds interval time.\r\r\n"
+                        "! Failed! can't connectivy. end of  10:00:00 12/02 2026 \r\r\n"
+                        ".Download speed: 12 kb/s  10:00:01 12/02 2026 \r\r\n");
+    ASSERT_EQ(Run({"shop", "2026-12-01", "2026-12-03", "--filter", "broken"}), 0);
+    const std::string plain = out.str();
+
+    // Either order of the options; the printed report stays the same.
+    const auto csv = folder.Path() / "days.csv";
+    ASSERT_EQ(
+        Run({"shop", "2026-12-01", "2026-12-03", "--csv", csv.string(), "--filter", "broken"}), 0);
+    EXPECT_EQ(out.str(), plain);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(logtest::ReadBytes(csv),
+              "day,broken_seconds,connected_seconds,average_kbps\n"
+              "2026-12-01,0,0,0\n"
+              "2026-12-02,20,0,12\n"
+              "2026-12-03,0,0,0\n");
+
+    // A file that cannot be made fails the command before anything is printed.
+    for (const std::string& bad :
+         {(folder.Path() / "no" / "days.csv").string(), folder.Path().string(), std::string()}) {
+        EXPECT_EQ(Run({"shop", "2026-12-01", "2026-12-03", "--filter", "broken", "--csv", bad}), 1);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_NE(err.str().find("cannot write the CSV file"), std::string::npos) << bad;
+    }
+    // A refused range writes no file.
+    EXPECT_EQ(Run({"shop", "2026-12-01", "2026-12-09", "--csv", (folder.Path() / "x").string()}),
+              1);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "x"));
 }
 
 TEST_F(ReportCommandTest, NoFilePrintsOnlyTheLabels) {

@@ -9,8 +9,11 @@
 #include <QPlainTextEdit>
 
 #include "app/dialogs/CAboutDlg.h"
+#include "app/dialogs/sreport.h"
+#include "app/window/Prompter.h"
 #include "app/widgets/UpdateSwitch.h"
 #include "app/window/T_wexfoldDlg.h"
+#include "core/logs/ReportTab.h"
 #include "core/shell/SiteRename.h"
 #include "core/sites/SiteListFile.h"
 #include "core/text/StringTable.h"
@@ -48,12 +51,15 @@ void T_wexfoldDlg::OnCommand(int command) {
         case command::kHideStatistics: return ApplyStrip(HideStatisticsPage(tabs_));
         case command::kHideReport: return ShowTabPage(kShowReportPage, false);
         case command::kHelp: return CommandHelp();
+        case command::kImport: return CommandImport();
+        case command::kExport: return CommandExport();
         case 1017:
             update_.autoCheck = update_.autoCheck == 1 ? 0 : 1;
             updateSwitch_->setAutoCheck(update_.autoCheck == 1);
             return;
         case 1041:
         case 1101: return CommandChooser();
+        case 1115: return CommandViewReport();
         default: break;
     }
     const SiteCommand site = DecodeSiteCommand(command, sites_.size());
@@ -178,12 +184,6 @@ void T_wexfoldDlg::ShowStatisticsOf(int site) {
     statisticsLabel_->setText(QString::fromUtf8(record.fetchUrl));
 }
 
-void T_wexfoldDlg::CommandAdd() {
-    if (sites_.size() >= kMaxSites) {
-        Ask("Sites too much!", Translate("You can't add more than 256 urls!"), false, false);
-    }
-}
-
 void T_wexfoldDlg::CommandRemove() {
     const int site = siteList_->currentRow();
     if (site < 0 || site >= static_cast<int>(sites_.size())) {
@@ -212,6 +212,33 @@ void T_wexfoldDlg::CommandHelp() {
                                   QFile::ReadOther);
     }
     if (std::filesystem::exists(document)) services_.openDocument(document);
+}
+
+void T_wexfoldDlg::CommandViewReport() {
+    ReportTabChoice choice;
+    const auto combo = [this](int id) { return static_cast<QComboBox*>(Control(id)); };
+    const auto text = [this](int id) {
+        return static_cast<QLineEdit*>(Control(id))->text().toStdString();
+    };
+    choice.fromMonth = combo(1104)->currentIndex();
+    choice.fromDay = text(1105);
+    choice.fromYear = combo(1106)->currentText().toStdString();
+    choice.toMonth = combo(1108)->currentIndex();
+    choice.toDay = text(1109);
+    choice.toYear = combo(1110)->currentText().toStdString();
+    choice.broken = static_cast<QCheckBox*>(Control(1112))->isChecked();
+    choice.connectivity = static_cast<QCheckBox*>(Control(1113))->isChecked();
+    choice.speed = static_cast<QCheckBox*>(Control(1114))->isChecked();
+    choice.reportUrl = reportUrl_;
+    const ReportTabOutcome outcome = ViewReportChoice(choice, sites_, *services_.clock);
+    if (outcome.refusal) {
+        services_.prompter->Ask(this, outcome.refusal->caption, outcome.refusal->text,
+                                PromptButtons::kOk,
+                                outcome.refusal->stopIcon ? PromptIcon::kStop : PromptIcon::kNone);
+        return;
+    }
+    sreport dialog(this, outcome.request, *services_.prompter);
+    dialog.exec();
 }
 
 void T_wexfoldDlg::CommandChooser() { RunMenu(SiteChooser(sites_), QCursor::pos()); }

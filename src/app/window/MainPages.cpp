@@ -139,7 +139,9 @@ void T_wexfoldDlg::BuildControls() {
     Place(1112, new QCheckBox(Tr(".Broken link report.")), 170, 73, 130, 10);
     Place(1113, new QCheckBox(Tr(".Connectivity report. ")), 170, 88, 130, 10);
     Place(1114, new QCheckBox(Tr(".Download speed.")), 170, 103, 130, 10);
-    Place(1115, new QPushButton(Tr("View report now!")), 165, 140, 120, 14);
+    auto* view = new QPushButton(Tr("View report now!"));
+    Place(1115, view, 165, 140, 120, 14);
+    connect(view, &QPushButton::clicked, this, [this] { OnCommand(1115); });
 
     // The lists' heights in the templates include the open drop-down; closed they are as
     // high as the day fields, with a narrow arrow so that a year fits.

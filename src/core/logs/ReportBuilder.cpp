@@ -6,6 +6,7 @@
 #include <ctime>
 #include <system_error>
 
+#include "core/logs/Clock.h"
 #include "core/sites/SiteName.h"
 #include "core/sites/TextModeCodec.h"
 #include "core/text/StringTable.h"
@@ -17,7 +18,6 @@ namespace {
 
 constexpr std::size_t kPieceMax = 255;  // a line is read in pieces of at most this many bytes
 constexpr int kLinesPerPage = 50;
-constexpr std::int64_t kDay = 86400;
 
 enum class LineClass { kInterval, kBroken, kSuccess, kSpeed, kOther };
 
@@ -70,6 +70,16 @@ std::string LocalText(std::int64_t time, const char* format) {
     return std::string(text, std::strftime(text, sizeof text, format, &local));
 }
 
+// Local midnight of the calendar day after the one that holds time; -1 when it cannot be made.
+// A fixed step of 86,400 seconds would land on the same date or an hour into the next one
+// where daylight saving time begins or ends.
+std::int64_t NextMidnight(std::int64_t time) {
+    const auto seconds = static_cast<std::time_t>(time);
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr) return -1;
+    return LocalMidnight(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday + 1);
+}
+
 // The whole file in one read. A read error ends the file where it happened; the bytes before
 // it still count.
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
@@ -114,7 +124,15 @@ std::int64_t Rate(std::int64_t part, std::int64_t whole) {
     return whole > 0 ? part * 100 / whole : 0;
 }
 
-void ReadDecoded(std::string_view text, int filterCode, Report& report) {
+// The running average: the first non-zero speed starts it, each later one halves the way.
+void AddSpeed(std::int32_t& average, std::int32_t speed) {
+    average = average == 0
+                  ? speed
+                  : static_cast<std::int32_t>((static_cast<std::int64_t>(average) + speed) / 2);
+}
+
+// Adds one decoded file to the report's figures and pages and to its day's figures.
+void ReadDecoded(std::string_view text, int filterCode, Report& report, DayFigures& day) {
     std::size_t page = report.pages.size();
     report.pages.emplace_back();
     int counted = 0;
@@ -129,15 +147,18 @@ void ReadDecoded(std::string_view text, int filterCode, Report& report) {
 
         const LineClass kind = Classify(piece);
         if (kind == LineClass::kInterval) interval = IntegerAt(piece, 2);
-        if (kind == LineClass::kBroken) report.brokenSeconds += interval;
-        if (kind == LineClass::kSuccess) report.connectedSeconds += interval;
+        if (kind == LineClass::kBroken) {
+            report.brokenSeconds += interval;
+            day.brokenSeconds += interval;
+        }
+        if (kind == LineClass::kSuccess) {
+            report.connectedSeconds += interval;
+            day.connectedSeconds += interval;
+        }
         if (kind == LineClass::kSpeed) {
             const std::int32_t speed = IntegerAt(piece, 17);
-            report.averageSpeed =
-                report.averageSpeed == 0
-                    ? speed
-                    : static_cast<std::int32_t>(
-                          (static_cast<std::int64_t>(report.averageSpeed) + speed) / 2);
+            AddSpeed(report.averageSpeed, speed);
+            AddSpeed(day.averageSpeed, speed);
         }
         if (!Listed(kind, filterCode)) continue;
         report.pages[page].append(piece);
@@ -164,23 +185,28 @@ std::string MinutesText(std::int64_t seconds) {
 }
 
 void ReadLogFile(std::string_view stored, int filterCode, Report& report) {
-    ReadDecoded(DecodeTextMode(stored), filterCode, report);
+    DayFigures unused;
+    ReadDecoded(DecodeTextMode(stored), filterCode, report, unused);
 }
 
 Report BuildReport(const ReportRequest& request, const std::filesystem::path& base) {
     Report report;
-    if (!IsSafeSiteName(request.siteName.c_str())) return report;
+    const bool safe = IsSafeSiteName(request.siteName.c_str());
     std::error_code error;
     const std::filesystem::path root =
         (base.empty() ? std::filesystem::current_path(error) : base) / "log" / request.siteName;
     std::int64_t day = request.fromTime;
     std::string stored;  // one buffer for every day, so a month does not fault in new memory
     do {
-        if (ReadWholeFile(root / LocalText(day, "%m%d20%y"), stored)) {
+        DayFigures& figures = report.days.emplace_back();
+        figures.midnight = day;
+        if (safe && ReadWholeFile(root / LocalText(day, "%m%d20%y"), stored)) {
             DecodeInPlace(stored);
-            ReadDecoded(stored, request.filterCode, report);
+            ReadDecoded(stored, request.filterCode, report, figures);
         }
-        day += kDay;
+        const std::int64_t next = NextMidnight(day);
+        if (next <= day) break;  // a time the calendar cannot step past ends the range
+        day = next;
     } while (day <= request.toTime);
     return report;
 }

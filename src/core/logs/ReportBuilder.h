@@ -24,11 +24,22 @@ struct ReportRequest {
     std::string siteName;
 };
 
+// One day's share of a report's figures: the seconds summed and the speed averaged from that
+// day's file alone, by the same rules as the whole range. All zero for a day without a file.
+struct DayFigures {
+    std::int64_t midnight = 0;  // local midnight of the day
+    std::int64_t brokenSeconds = 0;
+    std::int64_t connectedSeconds = 0;
+    std::int32_t averageSpeed = 0;  // KB/s; 0 = no data
+    bool operator==(const DayFigures&) const = default;
+};
+
 struct Report {
     std::int64_t brokenSeconds = 0;
     std::int64_t connectedSeconds = 0;
     std::int32_t averageSpeed = 0;   // KB/s; 0 = no data
     std::vector<std::string> pages;  // empty when no file of the range was read
+    std::vector<DayFigures> days;    // every day of the range in order, with a file or not
 
     std::string BrokenLabel() const;
     std::string ConnectivityLabel() const;
@@ -36,7 +47,9 @@ struct Report {
 };
 
 // Reads every day's file of the range below base/log/<siteName>/ (an empty base is the
-// current directory). A name that is not a safe folder name reads nothing.
+// current directory). The days are calendar days, so a change of daylight saving time neither
+// reads a day twice nor skips the last one. A name that is not a safe folder name reads
+// nothing, and its days all show zero.
 Report BuildReport(const ReportRequest& request, const std::filesystem::path& base = {});
 
 // Adds one file's stored bytes (text mode) to the report: a new page and the figures.

@@ -1,9 +1,11 @@
 #include "core/logs/ReportCommand.h"
 
 #include <cctype>
+#include <optional>
 #include <ostream>
 
 #include "core/logs/ReportBuilder.h"
+#include "core/logs/ReportCsv.h"
 #include "core/logs/ReportRange.h"
 #include "core/sites/SiteName.h"
 
@@ -12,8 +14,9 @@ namespace wexfold {
 namespace {
 
 const char kUsage[] =
-    "usage: wexfold --report NAME FROM TO [--filter broken,connectivity,speed]\n"
-    "  FROM and TO are days as YYYY-MM-DD; the filter lists one to three of the words\n";
+    "usage: wexfold --report NAME FROM TO [--filter broken,connectivity,speed] [--csv FILE]\n"
+    "  FROM and TO are days as YYYY-MM-DD; the filter lists one to three of the words;\n"
+    "  --csv also writes the figures of each day to FILE\n";
 
 // "YYYY-MM-DD" as a local midnight; a day beyond the month's end carries into the next one.
 bool ParseDay(const std::string& text, std::int64_t& midnight) {
@@ -71,7 +74,7 @@ int Usage(std::ostream& err, const std::string& problem) {
 
 int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const Clock& clock, const std::filesystem::path& base) {
-    if (args.size() != 3 && args.size() != 5) return Usage(err, "--report takes NAME FROM TO");
+    if (args.size() < 3 || args.size() % 2 == 0) return Usage(err, "--report takes NAME FROM TO");
     ReportRequest request;
     request.siteName = args[0];
     if (!IsSafeSiteName(request.siteName.c_str())) {
@@ -80,8 +83,20 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (!ParseDay(args[1], request.fromTime)) return Usage(err, "bad FROM date '" + args[1] + "'");
     if (!ParseDay(args[2], request.toTime)) return Usage(err, "bad TO date '" + args[2] + "'");
     request.filterCode = kFilterAll;
-    if (args.size() == 5 && (args[3] != "--filter" || !ParseFilter(args[4], request.filterCode))) {
-        return Usage(err, "bad filter '" + args.back() + "'");
+    bool filterSeen = false;
+    std::optional<std::string> csvPath;
+    for (std::size_t at = 3; at + 1 < args.size(); at += 2) {
+        const std::string& value = args[at + 1];
+        if (args[at] == "--filter" && !filterSeen) {
+            filterSeen = true;
+            if (!ParseFilter(value, request.filterCode)) {
+                return Usage(err, "bad filter '" + value + "'");
+            }
+        } else if (args[at] == "--csv" && !csvPath) {
+            csvPath = value;
+        } else {
+            return Usage(err, "unexpected '" + args[at] + "'");
+        }
     }
     const RangeCheck check = CheckReportRange(request.fromTime, request.toTime, clock.Now());
     if (check != RangeCheck::kValid) {
@@ -90,6 +105,10 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
 
     const Report report = BuildReport(request, base);
+    if (csvPath && !WriteReportCsv(report, *csvPath)) {
+        err << "wexfold: cannot write the CSV file '" << *csvPath << "'\n";
+        return 1;
+    }
     ReportPager pager(report);
     out << report.BrokenLabel() << "\n"
         << report.ConnectivityLabel() << "\n"

@@ -1,4 +1,5 @@
-// "wexfold --report NAME FROM TO [--filter LIST]": a site's report printed as text.
+// "wexfold --report NAME FROM TO [--filter LIST] [--csv FILE]": a site's report printed as
+// text, and its per-day figures written as CSV.
 #pragma once
 
 #include <filesystem>
@@ -10,9 +11,11 @@
 
 namespace wexfold {
 
-// args are the words after "--report". Prints the three figures, the page label and every
-// page ("=== page K" and its lines) to out. Returns 0, 1 for a refused date range, 2 for bad
-// arguments (with the usage on err).
+// args are the words after "--report"; the two options may come in either order. Prints the
+// three figures, the page label and every page ("=== page K" and its lines) to out, after
+// writing the CSV file when one is named. Returns 0, 1 for a refused date range or a CSV file
+// that cannot be written (with the message on err and nothing on out), 2 for bad arguments
+// (with the usage on err).
 int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                      const Clock& clock, const std::filesystem::path& base = {});
 

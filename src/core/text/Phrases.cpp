@@ -63,6 +63,11 @@ constexpr auto kPhrases = SortedByEnglish(std::to_array<PhraseEntry>({
     {"Cancel", "取消"},
 
     // Main window pages.
+    {"The 'From' date is not a valid date.", "“从”日期不是有效的日期。"},
+    {"The 'To' date is not a valid date.", "“至”日期不是有效的日期。"},
+    {"Broken minutes", "断链分钟"},
+    {"Connected minutes", "连通分钟"},
+    {"Average kb/s", "平均 kb/s"},
     {"The site list could not be written to the chosen file.", "无法将网站列表写入所选文件。"},
     {"The name '%s' can't be used: a site name has at most 10 characters, holds no '/' and is not '.' or '..'.",
      "名称“%s”不能使用：网站名称最多 10 个字符，不能含有“/”，也不能是“.”或“..”。"},
