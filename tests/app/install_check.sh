@@ -15,7 +15,7 @@ desktop-file-validate "$prefix/share/applications/wexfold.desktop"
 for size in 16 32 48 128; do
     test -s "$prefix/share/icons/hicolor/${size}x${size}/apps/wexfold.png"
 done
-grep -q '^Exec=wexfold-launch' "$prefix/share/applications/wexfold.desktop"
+grep -qx "Exec=$prefix/bin/wexfold-launch" "$prefix/share/applications/wexfold.desktop"
 grep -q '^Icon=wexfold$' "$prefix/share/applications/wexfold.desktop"
 
 # --headless in a folder without sites ends at once and names the file it looked for.
