@@ -5,11 +5,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QListWidget>
 #include <QPlainTextEdit>
 
 #include "app/dialogs/CAboutDlg.h"
 #include "app/dialogs/sreport.h"
+#include "app/dialogs/urlsettings.h"
+#include "app/window/MenuFill.h"
 #include "app/window/Prompter.h"
 #include "app/widgets/UpdateSwitch.h"
 #include "app/window/T_wexfoldDlg.h"
@@ -44,6 +47,8 @@ void T_wexfoldDlg::OnCommand(int command) {
         case command::kShowStatistics: return CommandStatistics();
         case command::kStop: return CommandStop();
         case command::kExit: OnCancel(); return;
+        case command::kAdvanced:
+        case 1005: return CommandAdvanced();
         case command::kAdd:
         case 1004: return CommandAdd();
         case command::kRemove:
@@ -212,6 +217,26 @@ void T_wexfoldDlg::CommandHelp() {
                                   QFile::ReadOther);
     }
     if (std::filesystem::exists(document)) services_.openDocument(document);
+}
+
+void T_wexfoldDlg::CommandAdvanced() {
+    SettingsHost host{
+        sites_, *engine_, *services_.prompter, siteList_->currentRow(),
+        [this](const Menu& items) {
+            QMenu menu(this);
+            FillMenu(menu, items);
+            return services_.runMenu(menu, QCursor::pos());
+        },
+        // The pages that showed the site follow its new address.
+        [this](int site, const std::string& oldAddress) {
+            if (engine_->statisticsUrl == oldAddress) ShowStatisticsOf(site);
+            if (reportUrl_ == oldAddress) {
+                reportUrl_ = sites_[static_cast<std::size_t>(site)].fetchUrl;
+                reportLabel_->setText(QString::fromStdString(reportUrl_));
+            }
+        }};
+    urlsettings dialog(host, this);
+    dialog.exec();
 }
 
 void T_wexfoldDlg::CommandViewReport() {

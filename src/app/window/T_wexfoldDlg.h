@@ -142,6 +142,7 @@ private:
     void CommandAdd();
     void CommandImport();
     void CommandViewReport();
+    void CommandAdvanced();
     void CommandExport();
     void CommandRemove();
     void CommandHelp();
