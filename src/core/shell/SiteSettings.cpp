@@ -1,6 +1,7 @@
 #include "core/shell/SiteSettings.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -177,13 +178,13 @@ std::string PortAfterProtocol(const std::string& port, int from, int to) {
 }
 
 int FieldValue(const std::string& text) {
-    constexpr int kSaturated = 1'000'000'000;
-    int value = 0;
+    constexpr std::int64_t kSaturated = 1'000'000'000;
+    std::int64_t value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') break;
         value = std::min(kSaturated, value * 10 + (c - '0'));
     }
-    return value;
+    return static_cast<int>(value);
 }
 
 TypedCheck CheckTyped(SettingsField field, const std::string& text) {
