@@ -58,10 +58,8 @@ void T_wexfoldDlg::OnCommand(int command) {
         case command::kHelp: return CommandHelp();
         case command::kImport: return CommandImport();
         case command::kExport: return CommandExport();
-        case 1017:
-            update_.autoCheck = update_.autoCheck == 1 ? 0 : 1;
-            updateSwitch_->setAutoCheck(update_.autoCheck == 1);
-            return;
+        case 1011: return UpdateButton();
+        case 1017: return ToggleAutoCheck();
         case 1041:
         case 1101: return CommandChooser();
         case 1115: return CommandViewReport();

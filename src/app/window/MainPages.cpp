@@ -100,9 +100,12 @@ void T_wexfoldDlg::BuildControls() {
     Place(1017, updateSwitch_, 227, 60, 80, 50);
     connect(updateSwitch_, &UpdateSwitch::clicked, this, [this] { OnCommand(1017); });
     Place(1030, new QLabel, 27, 123, 280, 10);
-    Place(1007, new QProgressBar, 27, 133, 190, 10);
+    auto* progress = new QProgressBar;
+    progress->setRange(0, 100);
+    Place(1007, progress, 27, 133, 190, 10);
     checkButton_ = new QPushButton(QString::fromUtf8(Text(114)));
     Place(1011, checkButton_, 27, 147, 150, 14);
+    connect(checkButton_, &QPushButton::clicked, this, [this] { OnCommand(1011); });
 
     // Statistics page.
     Place(1034, new QGroupBox(Tr("Url Detail:")), 16, 57, 140, 30);
@@ -186,9 +189,7 @@ Page T_wexfoldDlg::CurrentPage() const {
 }
 
 void T_wexfoldDlg::OnTabSelChange() {
-    // A check that runs has changed the idle caption "Check Update Now!".
-    const bool checkRunning = checkButton_->text() != QString::fromUtf8(Text(114));
-    const PageControls controls = ControlsForPage(CurrentPage(), checkRunning);
+    const PageControls controls = ControlsForPage(CurrentPage(), CheckRunning());
     ShowControls(controls.hide, false);
     ShowControls(controls.show, true);
     update();

@@ -41,6 +41,7 @@ T_wexfoldDlg::T_wexfoldDlg(WindowServices services, QWidget* parent)
               this, [handover = handover_] { handover->Drain(); }, Qt::QueuedConnection);
       })) {
     engine_ = std::make_unique<MonitorEngine>(sites_, log_, *this, services_.downloader, handover_);
+    updater_ = std::make_unique<UpdateChecker>(*services_.downloader, handover_, *this);
     setWindowTitle(Utf8(Text(110)));
     setWindowIcon(QIcon(QStringLiteral(":/images/app-32.png")));
     setMouseTracking(true);
@@ -57,11 +58,14 @@ T_wexfoldDlg::T_wexfoldDlg(WindowServices services, QWidget* parent)
 
     connect(&animationTimer_, &QTimer::timeout, this, [this] { engine_->AnimationTick(); });
     connect(&schedulerTimer_, &QTimer::timeout, this, [this] { engine_->SchedulerTick(); });
+    connect(&minuteTimer_, &QTimer::timeout, this, [this] { AutomaticCheck(); });
 }
 
 T_wexfoldDlg::~T_wexfoldDlg() {
     animationTimer_.stop();
     schedulerTimer_.stop();
+    minuteTimer_.stop();
+    updater_.reset();
     engine_->Shutdown(std::chrono::seconds(3));
     delete alert_;
 }
@@ -85,11 +89,13 @@ void T_wexfoldDlg::OnInitDialog() {
     }
     animationTimer_.start(500);
     schedulerTimer_.start(1000);
+    minuteTimer_.start(60000);
     if (LoadUpdateRecord(update_)) {
         updateText_->setText(Utf8(RecentUpdateText(update_.lastUpdate)));
     } else {
         update_.autoCheck = 1;
     }
+    updater_->autoCheck = update_.autoCheck;
     updateSwitch_->setAutoCheck(update_.autoCheck == 1);
 }
 
@@ -104,6 +110,7 @@ void T_wexfoldDlg::ExitSteps() {
     // exit lines and the end.
     animationTimer_.stop();
     schedulerTimer_.stop();
+    minuteTimer_.stop();
     engine_->Shutdown(std::chrono::seconds(3));
     SaveSiteList(sites_);
     log_.ExitLogging();

@@ -24,6 +24,8 @@
 #include "core/logs/EventLog.h"
 #include "core/shell/Menus.h"
 #include "core/shell/TabStrip.h"
+#include "core/update/UpdateChecker.h"
+#include "core/update/UpdateMessage.h"
 #include "core/update/UpdateRecord.h"
 
 class QLabel;
@@ -56,7 +58,7 @@ struct WindowServices {
     bool trayIcon = true;
 };
 
-class T_wexfoldDlg final : public QWidget, public EngineView {
+class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotify {
     Q_OBJECT
 
 public:
@@ -74,6 +76,11 @@ public:
     void OnCommand(int command);
     // Brings the site just appended at index into service: address, log, list row, fetches.
     void OnSiteAdded(int index);
+
+    // The one-minute tick: the automatic update check.
+    void MinuteTick() { AutomaticCheck(); }
+    UpdateChecker& Updater() { return *updater_; }
+    const UpdateRecord& Record() const { return update_; }
 
     // Read by the tests and the screenshots.
     std::vector<SiteRecord>& Sites() { return sites_; }
@@ -101,6 +108,9 @@ public:
     bool SpeedGraphVisible() const override;
     void DrawSpeedGraph(std::uint32_t bytes) override;
     void ShowWarning(const char* text) override;
+
+    // UpdateNotify: every report of the update check, on this thread.
+    void OnUpdateStatus(const UpdateMessage& message) override;
 
 signals:
     // The program is to end: the confirmed exit went through, or the desktop closed the window.
@@ -154,6 +164,15 @@ private:
     bool Ask(const char* caption, const std::string& text, bool yesNo, bool warning);
     void MinimiseAndSave();
 
+    // UPDATE page (MainUpdate.cpp).
+    bool CheckRunning() const;
+    void SetUpdateStatus(int id);
+    void ShowProgressPair(bool show);
+    void UpdateButton();
+    void StartUpdateDownloads();
+    void AutomaticCheck();
+    void ToggleAutoCheck();
+
     // Frame (MainFrame.cpp).
     int MenuCellAt(const QPoint& at) const;
     void OpenFrameMenu(int cell);
@@ -164,6 +183,9 @@ private:
     std::shared_ptr<SyncHandover> handover_;
     std::unique_ptr<MonitorEngine> engine_;
     UpdateRecord update_;
+    std::unique_ptr<UpdateChecker> updater_;
+    bool listFetched_ = false;
+    std::uint32_t updateMinutes_ = 0;
     SpeedHistory history_;
     std::string reportUrl_;
     std::vector<Page> tabs_;
@@ -184,6 +206,7 @@ private:
     CTaskIcon* tray_ = nullptr;
     QTimer animationTimer_;
     QTimer schedulerTimer_;
+    QTimer minuteTimer_;
 
     int hoveredCell_ = -1;
     bool dragging_ = false;

@@ -63,6 +63,7 @@ constexpr auto kPhrases = SortedByEnglish(std::to_array<PhraseEntry>({
     {"Cancel", "取消"},
 
     // Main window pages.
+    {"The update '%s' was downloaded. Open it now?", "更新“%s”已下载。现在打开吗？"},
     {"The address is too long: at most 255 characters.", "地址太长：最多 255 个字符。"},
     {"The 'From' date is not a valid date.", "“从”日期不是有效的日期。"},
     {"The 'To' date is not a valid date.", "“至”日期不是有效的日期。"},

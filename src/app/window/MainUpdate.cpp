@@ -1,0 +1,162 @@
+// The UPDATE page: the check button with its three captions, the status texts of the update
+// check, the progress pair, the automatic check and the update record.
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <ctime>
+
+#include "app/widgets/UpdateSwitch.h"
+#include "app/window/Prompter.h"
+#include "app/window/T_wexfoldDlg.h"
+#include "core/text/StringTable.h"
+#include "core/text/TextFormat.h"
+
+namespace wexfold {
+namespace {
+
+constexpr std::size_t kTextLimit = 255;
+constexpr std::uint32_t kAutomaticMinutes = 60;
+constexpr const char* kOpenQuestion = "The update '%s' was downloaded. Open it now?";
+
+QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+
+std::string LocalTime(std::int64_t seconds, const char* format) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char text[128] = "";
+    std::strftime(text, sizeof text, format, &local);
+    return text;
+}
+
+// The page's texts pass a 255-character buffer; longer ones are cut, never overrun.
+std::string Cut(std::string text) {
+    if (text.size() > kTextLimit) text.resize(kTextLimit);
+    return text;
+}
+
+}  // namespace
+
+// A check that runs has changed the idle caption "Check Update Now!".
+bool T_wexfoldDlg::CheckRunning() const {
+    return checkButton_->text() != QString::fromUtf8(Text(114));
+}
+
+void T_wexfoldDlg::SetUpdateStatus(int id) { updateText_->setText(QString::fromUtf8(Text(id))); }
+
+void T_wexfoldDlg::ShowProgressPair(bool show) {
+    ShowControls({1007, 1030}, show && CurrentPage() == Page::kUpdate);
+}
+
+void T_wexfoldDlg::UpdateButton() {
+    if (!CheckRunning()) {
+        SetUpdateStatus(112);
+        checkButton_->setText(QString::fromUtf8(Translate("Starting connection!")));
+        if (updater_->FetchList() == 1) return;
+        listFetched_ = true;
+        checkButton_->setText(QString::fromUtf8(Text(113)));
+        if (updater_->CompareLists() == 1) return;
+        StartUpdateDownloads();
+        return;
+    }
+    if (!Ask("Make sure Stop?", Text(229), true, false)) return;
+    updater_->Cancel();
+    SetUpdateStatus(115);
+    checkButton_->setText(QString::fromUtf8(Text(114)));
+    ShowProgressPair(false);
+}
+
+void T_wexfoldDlg::StartUpdateDownloads() {
+    ShowProgressPair(true);
+    if (updater_->StartDownloads() == StartResult::kThreadFailed) {
+        ShowWarning(Translate("m_pDownloadTread == NULL!"));
+    }
+    checkButton_->setText(QString::fromUtf8(Text(113)));
+}
+
+void T_wexfoldDlg::AutomaticCheck() {
+    if (update_.autoCheck != 1 || updateMinutes_ != kAutomaticMinutes) {
+        ++updateMinutes_;
+        return;
+    }
+    updateMinutes_ = 0;
+    // Without a manual check in this run there is no fetched list to compare yet.
+    if (!listFetched_) {
+        if (updater_->FetchList() == 1) return;
+        listFetched_ = true;
+    }
+    if (updater_->CompareLists() == 0) StartUpdateDownloads();
+}
+
+void T_wexfoldDlg::ToggleAutoCheck() {
+    update_.autoCheck = update_.autoCheck == 1 ? 0 : 1;
+    updater_->autoCheck = update_.autoCheck;
+    updateSwitch_->setAutoCheck(update_.autoCheck == 1);
+    // Turned on, the next automatic check comes a full hour later.
+    if (update_.autoCheck == 1) updateMinutes_ = 0;
+}
+
+void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
+    auto* status = static_cast<QLabel*>(Control(1030));
+    auto* progress = static_cast<QProgressBar*>(Control(1007));
+    switch (message.kind) {
+        case UpdateMessageKind::kProgress: {
+            if (message.report == nullptr) {
+                SetUpdateStatus(125);
+                return;
+            }
+            const ProgressReport& report = *message.report;
+            if (report.statusCode == kStatusDownloading) {
+                const std::uint32_t kb = report.progress / 1024;
+                const std::uint32_t maxKb = report.progressMax / 1024;
+                // Below 1 KB in all the share cannot be taken in kilobytes; it is complete.
+                const int percent = maxKb == 0 ? 100 : static_cast<std::int16_t>(kb * 100 / maxKb);
+                progress->setValue(percent);
+                status->setText(Utf8(Cut(
+                    FormatText(Text(197), percent, message.file.c_str(), static_cast<int>(kb),
+                               static_cast<int>(maxKb)))));
+            } else if (report.statusCode != kStatusCacheFile) {
+                status->setText(Utf8(Cut(std::string(Text(198)) + report.serviceText)));
+            }
+            return;
+        }
+        case UpdateMessageKind::kListEntry: {
+            const UpdateListEntry& entry = *message.entry;
+            const std::string date = LocalTime(entry.releaseTime, "%m/%d/20%y");
+            const int size = entry.size / 1024;
+            std::string text =
+                message.wParam == 1
+                    ? FormatText(Translate("Update List:\n\n* %s, %dKB, %s"), entry.name.c_str(),
+                                 size, date.c_str())
+                    : Cut(updateText_->text().toStdString()) +
+                          FormatText("\n* %s, %dKB, %s", entry.name.c_str(), size, date.c_str());
+            updateText_->setText(Utf8(Cut(text)));
+            return;
+        }
+        case UpdateMessageKind::kState:
+            SetUpdateStatus(static_cast<int>(message.value));
+            if (message.value == kTextNothingNew) {
+                checkButton_->setText(QString::fromUtf8(Text(114)));
+            }
+            return;
+        case UpdateMessageKind::kDownloaded: {
+            update_.lastUpdate = services_.clock->Now();
+            updateText_->setText(Utf8(std::string(Translate("Update successed! ")) +
+                                      LocalTime(update_.lastUpdate, "%c")));
+            SaveUpdateRecord(update_);
+            ShowProgressPair(false);
+            // A downloaded file is opened only when the user says so.
+            if (Ask("Note", FormatText(Translate(kOpenQuestion), message.file.c_str()), true,
+                    false)) {
+                services_.openDocument(message.path);
+            }
+            return;
+        }
+        case UpdateMessageKind::kFailed:
+            updateText_->setText(QString::fromUtf8(Translate("Download file failed!")));
+            ShowProgressPair(false);
+            return;
+    }
+}
+
+}  // namespace wexfold

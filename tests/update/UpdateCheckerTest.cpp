@@ -1,0 +1,309 @@
+// The update checker against the real update server, started by each test on 127.0.0.1.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "core/engine/CurlDownloader.h"
+#include "core/engine/EventLoop.h"
+#include "core/update/UpdateChecker.h"
+#include "core/update/UpdateListFiles.h"
+#include "fixtures/Loopback.h"
+#include "fixtures/TempFolder.h"
+
+extern char** environ;
+
+namespace wexfold {
+namespace {
+
+namespace fs = std::filesystem;
+
+int Spawn(const std::vector<std::string>& args, int* stdinFd, int* stdoutFd) {
+    int in[2], out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    *stdinFd = in[1];
+    *stdoutFd = out[0];
+    return pid;
+}
+
+// Waits up to five seconds for the child, then kills it.
+int Reap(pid_t pid) {
+    int status = 0;
+    for (int i = 0; i < 500; ++i) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+void Publish(const fs::path& root, const fs::path& source, const std::vector<std::string>& names) {
+    std::vector<std::string> args{WEXFOLD_UPDATE_SERVER, "--publish", root.string()};
+    for (const std::string& name : names) {
+        std::ofstream(source / name, std::ios::binary) << "body of " << name;
+        args.push_back((source / name).string());
+    }
+    int in = -1, out = -1;
+    const pid_t pid = Spawn(args, &in, &out);
+    ASSERT_GT(pid, 0);
+    ::close(in);
+    ::close(out);
+    ASSERT_EQ(Reap(pid), 0);
+}
+
+// The update server on a free port; it ends when its standard input closes.
+class UpdateServer {
+  public:
+    explicit UpdateServer(const fs::path& root) {
+        pid_ = Spawn({WEXFOLD_UPDATE_SERVER, "--root", root.string(), "--port", "0"}, &in_, &out_);
+        std::string line;
+        char c = 0;
+        pollfd entry{out_, POLLIN, 0};
+        while (pid_ > 0 && ::poll(&entry, 1, 5000) > 0 && ::read(out_, &c, 1) == 1 && c != '\n') {
+            line.push_back(c);
+        }
+        port_ = std::atoi(line.c_str());
+    }
+    ~UpdateServer() {
+        ::close(in_);
+        ::close(out_);
+        if (pid_ > 0) Reap(pid_);
+    }
+    int Port() const { return port_; }
+
+  private:
+    pid_t pid_ = -1;
+    int in_ = -1;
+    int out_ = -1;
+    int port_ = 0;
+};
+
+// A copy of what a message carried, kept after the message is gone.
+struct Seen {
+    UpdateMessageKind kind;
+    std::uint32_t wParam;
+    std::uint32_t value;
+    std::string name;  // the entry's name, or the file of a download message
+    bool cancelNotice;
+    fs::path path;
+};
+
+class Recorder final : public UpdateNotify {
+  public:
+    void OnUpdateStatus(const UpdateMessage& message) override {
+        std::string name = message.entry ? message.entry->name : message.file;
+        seen.push_back({message.kind, message.wParam, message.value, name,
+                        message.kind == UpdateMessageKind::kProgress && !message.report,
+                        message.path});
+        if (hook) hook(message);
+    }
+    std::vector<Seen> Of(UpdateMessageKind kind) const {
+        std::vector<Seen> out;
+        for (const Seen& s : seen) {
+            if (s.kind == kind) out.push_back(s);
+        }
+        return out;
+    }
+    std::vector<std::uint32_t> States() const {
+        std::vector<std::uint32_t> out;
+        for (const Seen& s : Of(UpdateMessageKind::kState)) out.push_back(s.value);
+        return out;
+    }
+    std::vector<Seen> seen;
+    std::function<void(const UpdateMessage&)> hook;
+};
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class UpdateCheckerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_GT(server_.Port(), 0);
+        UseHost("127.0.0.1:" + std::to_string(server_.Port()));
+    }
+    void TearDown() override { unsetenv("WEXFOLD_UPDATE_HOST"); }
+
+    void UseHost(const std::string& host) {
+        setenv("WEXFOLD_UPDATE_HOST", host.c_str(), 1);
+        checker_ = std::make_unique<UpdateChecker>(downloader_, handover_, recorder_, work_.Path());
+    }
+
+    void RunUntil(const std::function<bool()>& done) {
+        EventLoop(*handover_).Run(std::chrono::seconds(20), done);
+    }
+
+    // A whole manual check: fetch, compare and, when something is new, the downloads.
+    int Check() {
+        if (checker_->FetchList() != 0 || checker_->CompareLists() != 0) return 1;
+        checker_->StartDownloads();
+        RunUntil([&] { return !checker_->Downloading(); });
+        return 0;
+    }
+
+    std::vector<std::string> Listed() const {
+        std::vector<std::string> names;
+        for (const Seen& s : recorder_.Of(UpdateMessageKind::kListEntry)) names.push_back(s.name);
+        return names;
+    }
+
+    testing::TempFolder root_;
+    testing::TempFolder sources_;
+    testing::TempFolder work_;
+    UpdateServer server_{root_.Path()};
+    CurlDownloader downloader_{{}, work_.Path() / "cache"};
+    std::shared_ptr<SyncHandover> handover_ = std::make_shared<SyncHandover>();
+    Recorder recorder_;
+    std::unique_ptr<UpdateChecker> checker_;
+};
+
+TEST_F(UpdateCheckerTest, NothingNewEndsWithoutRotation) {
+    Publish(root_.Path(), sources_.Path(), {"a.bin"});
+    ASSERT_EQ(Check(), 0);
+    Publish(root_.Path(), sources_.Path(), {"b.bin"});
+    ASSERT_EQ(Check(), 0);
+    const std::string local = ReadAll(work_.Path() / kUpdateListName);
+    const std::string backup = ReadAll(work_.Path() / kUpdateBackupName);
+
+    recorder_.seen.clear();
+    EXPECT_EQ(checker_->FetchList(), 0);
+    EXPECT_EQ(checker_->CompareLists(), 1);
+    EXPECT_EQ(recorder_.States(), (std::vector<std::uint32_t>{kTextConnected, kTextNothingNew}));
+    EXPECT_EQ(recorder_.seen.size(), 2u);
+    EXPECT_EQ(checker_->StartDownloads(), StartResult::kNothingToDo);
+    EXPECT_EQ(ReadAll(work_.Path() / kUpdateListName), local);
+    EXPECT_EQ(ReadAll(work_.Path() / kUpdateBackupName), backup);
+}
+
+TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedInASecondCheck) {
+    Publish(root_.Path(), sources_.Path(), {"old.bin"});
+    ASSERT_EQ(Check(), 0);
+    EXPECT_EQ(checker_->RequestUrl(), "http://127.0.0.1:" + std::to_string(server_.Port()) +
+                                          "/update.asp?user=&pass=&filename=update.txt");
+    const std::string firstList = ReadAll(work_.Path() / kUpdateListName);
+    Publish(root_.Path(), sources_.Path(), {"a1", "a2"});
+    Publish(root_.Path(), sources_.Path(), {"b1", "b2", "b3"});
+
+    recorder_.seen.clear();
+    ASSERT_EQ(Check(), 0);
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"b1", "b2", "b3", "a1", "a2"}));
+    const auto entries = recorder_.Of(UpdateMessageKind::kListEntry);
+    for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].wParam, i + 1);
+    EXPECT_EQ(ReadAll(work_.Path() / kUpdateBackupName), firstList);
+    EXPECT_EQ(ReadAll(work_.Path() / kUpdateListName), ReadAll(checker_->CacheFile()));
+
+    const auto done = recorder_.Of(UpdateMessageKind::kDownloaded);
+    ASSERT_EQ(done.size(), 5u);
+    for (std::size_t i = 0; i < done.size(); ++i) {
+        EXPECT_EQ(done[i].wParam, kUpdateDownloaded);
+        EXPECT_EQ(done[i].value, i);
+        EXPECT_EQ(done[i].path, checker_->UpdateFolder() / checker_->FileNames()[i]);
+        EXPECT_EQ(ReadAll(done[i].path), "body of " + checker_->FileNames()[i]);
+    }
+    EXPECT_TRUE(recorder_.Of(UpdateMessageKind::kFailed).empty());
+    EXPECT_FALSE(recorder_.Of(UpdateMessageKind::kProgress).empty());
+}
+
+TEST_F(UpdateCheckerTest, WithoutALocalCopyEveryFileCountsOnceAndIsFetchedOnce) {
+    Publish(root_.Path(), sources_.Path(), {"x.bin", "y.bin"});
+    Publish(root_.Path(), sources_.Path(), {"x.bin"});
+    ASSERT_EQ(Check(), 0);
+    EXPECT_EQ(recorder_.States(), (std::vector<std::uint32_t>{kTextConnected, kTextNoLocalList}));
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"x.bin", "y.bin"}));
+    EXPECT_EQ(recorder_.Of(UpdateMessageKind::kDownloaded).size(), 2u);
+    EXPECT_FALSE(fs::exists(work_.Path() / kUpdateBackupName));
+}
+
+TEST_F(UpdateCheckerTest, AnEmptyListRotatesButStartsNothing) {
+    EXPECT_EQ(checker_->FetchList(), 0);
+    EXPECT_EQ(checker_->CompareLists(), 0);
+    EXPECT_TRUE(checker_->FileNames().empty());
+    EXPECT_EQ(fs::file_size(work_.Path() / kUpdateListName), 0u);
+    EXPECT_EQ(checker_->StartDownloads(), StartResult::kNothingToDo);
+    EXPECT_FALSE(checker_->Downloading());
+}
+
+TEST_F(UpdateCheckerTest, CancelDuringTheSecondFileSkipsTheRestAndRestoresTheList) {
+    Publish(root_.Path(), sources_.Path(), {"old.bin"});
+    ASSERT_EQ(Check(), 0);
+    const std::string firstList = ReadAll(work_.Path() / kUpdateListName);
+    Publish(root_.Path(), sources_.Path(), {"f1", "f2", "f3"});
+    recorder_.hook = [&](const UpdateMessage& message) {
+        if (message.kind == UpdateMessageKind::kProgress && message.file == "f2" &&
+            message.report) {
+            recorder_.hook = nullptr;
+            checker_->Cancel();
+        }
+    };
+    recorder_.seen.clear();
+    ASSERT_EQ(checker_->FetchList(), 0);
+    ASSERT_EQ(checker_->CompareLists(), 0);
+    ASSERT_EQ(checker_->StartDownloads(), StartResult::kStarted);
+    RunUntil([&] { return !recorder_.Of(UpdateMessageKind::kFailed).empty(); });
+    checker_.reset();  // waits for the worker, so every message it sent is in
+
+    std::vector<std::pair<UpdateMessageKind, std::uint32_t>> ends;
+    bool noticeBeforeFailure = false;
+    for (const Seen& s : recorder_.seen) {
+        if (s.cancelNotice) noticeBeforeFailure = true;
+        if (s.kind == UpdateMessageKind::kDownloaded || s.kind == UpdateMessageKind::kFailed) {
+            ends.emplace_back(s.kind, s.value);
+            if (s.kind == UpdateMessageKind::kFailed) {
+                EXPECT_TRUE(noticeBeforeFailure);
+            }
+        }
+    }
+    const std::vector<std::pair<UpdateMessageKind, std::uint32_t>> expected{
+        {UpdateMessageKind::kDownloaded, 0}, {UpdateMessageKind::kFailed, 1}};
+    EXPECT_EQ(ends, expected);
+    EXPECT_FALSE(fs::exists(work_.Path() / "update" / "f2"));
+    EXPECT_FALSE(fs::exists(work_.Path() / "update" / "f3"));
+    EXPECT_EQ(ReadAll(work_.Path() / kUpdateListName), firstList);
+}
+
+TEST_F(UpdateCheckerTest, UnreachableServerLeavesTheLocalListsAlone) {
+    int port = 0;
+    const int reserved = testing::BindLoopback(false, 0, port);  // bound, never listening
+    UseHost("127.0.0.1:" + std::to_string(port));
+    std::ofstream(work_.Path() / kUpdateListName) << "local";
+    std::ofstream(work_.Path() / kUpdateBackupName) << "older";
+
+    EXPECT_EQ(checker_->FetchList(), 1);
+    EXPECT_EQ(recorder_.States(), std::vector<std::uint32_t>{kTextNoConnection});
+    EXPECT_TRUE(checker_->CacheFile().empty());
+    EXPECT_EQ(checker_->CompareLists(), 1);
+    EXPECT_EQ(recorder_.seen.size(), 1u);
+    // Stopping after a failed fetch must not bring back the older list.
+    checker_->Cancel();
+    EXPECT_EQ(ReadAll(work_.Path() / kUpdateListName), "local");
+    EXPECT_EQ(ReadAll(work_.Path() / kUpdateBackupName), "older");
+    ::close(reserved);
+}
+
+}  // namespace
+}  // namespace wexfold
