@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "ProcStatus.h"
 #include "core/engine/CurlDownloader.h"
 #include "core/engine/EventLoop.h"
 #include "core/engine/MonitorEngine.h"
@@ -35,19 +36,6 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// A field of /proc/self/status in kB (or a count for "Threads").
-long StatusField(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t length = std::strlen(field);
-    while (std::getline(status, line)) {
-        if (line.compare(0, length, field) == 0 && line[length] == ':') {
-            return std::stol(line.substr(length + 1));
-        }
-    }
-    return -1;
 }
 
 // Starts the peak resident size afresh (the kernel's high-water mark).

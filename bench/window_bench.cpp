@@ -20,6 +20,7 @@
 
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
+#include "ProcStatus.h"
 #include "core/engine/CurlDownloader.h"
 #include "core/sites/SiteListFile.h"
 #include "core/sites/SiteRecord.h"
@@ -27,18 +28,6 @@
 using namespace wexfold;
 
 namespace {
-
-long StatusField(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t length = std::strlen(field);
-    while (std::getline(status, line)) {
-        if (line.compare(0, length, field) == 0 && line[length] == ':') {
-            return std::stol(line.substr(length + 1));
-        }
-    }
-    return -1;
-}
 
 // Notes the moment of the window's first paint.
 class FirstPaint final : public QObject {

@@ -10,8 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "core/sites/SiteListFile.h"
@@ -36,13 +34,6 @@ sleep 5
 xwininfo -root -tree | grep -c '"Wexfold"' > windows.count
 kill -TERM "$first"; wait "$first"; echo "$?" > first.status
 )";
-
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // Runs the script under xvfb-run in folder; false when it did not end within the limit.
 bool RunScript(const std::filesystem::path& folder) {
@@ -108,12 +99,12 @@ TEST(EndToEndTest, WatchesLogsRefusesASecondCopyAndSavesAtExit) {
 
     ASSERT_TRUE(RunScript(folder.Path()));
 
-    EXPECT_EQ(Read(folder.Path() / "second.status"), "0\n");
-    EXPECT_EQ(Read(folder.Path() / "windows.count"), "1\n");
-    EXPECT_EQ(Read(folder.Path() / "first.status"), "0\n");
+    EXPECT_EQ(FileText(folder.Path() / "second.status"), "0\n");
+    EXPECT_EQ(FileText(folder.Path() / "windows.count"), "1\n");
+    EXPECT_EQ(FileText(folder.Path() / "first.status"), "0\n");
     std::string log;
     for (const auto& day : std::filesystem::directory_iterator(folder.Path() / "log" / "local")) {
-        log += Read(day.path());
+        log += FileText(day.path());
     }
     for (const char* line : {"Start monitor. ", "Finding Resouce.127.0.0.1", "..Access successed!",
                              ".Download speed: ", "Exit program. "}) {

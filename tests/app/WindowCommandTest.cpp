@@ -4,8 +4,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
-#include <fstream>
-#include <sstream>
 
 #include "WindowHarness.h"
 #include "core/sites/SiteListFile.h"
@@ -13,13 +11,6 @@
 
 namespace wexfold::testing {
 namespace {
-
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 std::string LabelText(T_wexfoldDlg& window, int id) {
     return static_cast<QLabel*>(window.Control(id))->text().toStdString();
@@ -216,28 +207,28 @@ TEST_F(WindowTest, HelpIsPutIntoTheFolderAndOpened) {
     window->OnCommand(34);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], folder.Path() / "wexfold-help.html");
-    EXPECT_NE(Read(opened[0]).find("<html"), std::string::npos);
+    EXPECT_NE(FileText(opened[0]).find("<html"), std::string::npos);
 }
 
 TEST_F(WindowTest, ExitAskedNoWritesNothingAndYesWritesTheExitLines) {
     WriteSites({{"home", true}});
     std::filesystem::create_directories(folder.Path() / "log" / "home");
-    const std::string before = Read("siteurl");
+    const std::string before = FileText("siteurl");
     Open();
     window->Sites()[0].active = 0;
 
     EXPECT_FALSE(window->OnCancel());
     EXPECT_EQ(prompter.asked.back().caption, "Exit Warning");
     EXPECT_EQ(prompter.asked.back().text, "Exit program will stop all Wexfold, are you sure?");
-    EXPECT_EQ(Read("siteurl"), before);
+    EXPECT_EQ(FileText("siteurl"), before);
     EXPECT_FALSE(std::filesystem::exists("update.date"));
     const std::filesystem::path log = folder.Path() / "log/home/03102026";
-    EXPECT_EQ(Read(log).find("Exit program."), std::string::npos);
+    EXPECT_EQ(FileText(log).find("Exit program."), std::string::npos);
 
     prompter.answers = {PromptAnswer::kYes};
     EXPECT_TRUE(window->OnCancel());
-    EXPECT_NE(Read("siteurl"), before);
-    EXPECT_NE(Read(log).find("Exit program.  12:00:00 03/10 2026 \r\n"), std::string::npos);
+    EXPECT_NE(FileText("siteurl"), before);
+    EXPECT_NE(FileText(log).find("Exit program.  12:00:00 03/10 2026 \r\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists("update.date"));
     EXPECT_EQ(window->Engine().RunningWorkers(), 0);
 }

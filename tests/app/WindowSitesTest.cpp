@@ -3,8 +3,6 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "WindowHarness.h"
 #include "core/sites/SiteAddress.h"
@@ -12,13 +10,6 @@
 
 namespace wexfold::testing {
 namespace {
-
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 SiteRecord Site(const char* name, bool active) {
     SiteRecord site = NewSiteRecord();
@@ -37,13 +28,13 @@ TEST_F(WindowTest, ExportedFileImportedAgainAsksOncePerSite) {
     prompter.files = {file};
     window->OnCommand(32);
     ASSERT_EQ(prompter.fileDialogs, std::vector<bool>{true});
-    EXPECT_EQ(Read(file), Read("siteurl"));
+    EXPECT_EQ(FileText(file), FileText("siteurl"));
     std::vector<SiteRecord> copy;
     LoadSiteList(file, copy, {});
     ASSERT_EQ(copy.size(), 2u);
     EXPECT_EQ(copy[0].active, 0);
 
-    const std::string before = Read("siteurl");
+    const std::string before = FileText("siteurl");
     prompter.files = {file};
     window->OnCommand(31);
     ASSERT_EQ(prompter.asked.size(), 2u);
@@ -51,7 +42,7 @@ TEST_F(WindowTest, ExportedFileImportedAgainAsksOncePerSite) {
     EXPECT_EQ(prompter.asked[0].text, "'home' is already exist, can you have to cover the original?");
     EXPECT_EQ(prompter.asked[1].text, "'shop' is already exist, can you have to cover the original?");
     EXPECT_EQ(ListNames(), (std::vector<std::string>{"home", "shop"}));
-    EXPECT_EQ(Read("siteurl"), before);
+    EXPECT_EQ(FileText("siteurl"), before);
 
     // No file chosen: nothing is asked or written.
     window->OnCommand(31);
@@ -116,7 +107,7 @@ TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShown) {
     std::vector<SiteRecord> saved;
     LoadSiteList({}, saved, {});
     ASSERT_EQ(saved.size(), 1u);
-    EXPECT_NE(Read(folder.Path() / "log/new/03102026").find("* 10 seconds interval time."),
+    EXPECT_NE(FileText(folder.Path() / "log/new/03102026").find("* 10 seconds interval time."),
               std::string::npos);
     // The first site fills the Report and Statistics pages, and the Statistics page shows.
     EXPECT_EQ(window->CurrentPage(), Page::kStatistics);

@@ -43,11 +43,6 @@ int CurlSink::ReportsAfterAbort() const {
     return afterAbort_;
 }
 
-std::string FileText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     std::error_code error;

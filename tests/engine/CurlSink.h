@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/engine/Downloader.h"
+#include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {
 
@@ -45,9 +46,6 @@ private:
     bool aborted_ = false;
     int afterAbort_ = 0;
 };
-
-// The whole content of a file, empty when it cannot be read.
-std::string FileText(const std::filesystem::path& file);
 
 // The names in a folder; empty when it does not exist.
 std::vector<std::string> FolderEntries(const std::filesystem::path& folder);

@@ -13,13 +13,6 @@
 namespace wexfold::testing {
 namespace {
 
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 class HeadlessTest : public ::testing::Test {
 protected:
     HeadlessTest() : downloader(std::make_shared<ScriptedDownloader>(folder.Path())) {
@@ -50,7 +43,7 @@ TEST_F(HeadlessTest, MonitorsTheListAndRunsTheExit) {
     list[1].active = 0;
     list[0].autoDeleteLogs = 1;
     ASSERT_TRUE(SaveSiteList(list));
-    const std::string before = Read("siteurl");
+    const std::string before = FileText("siteurl");
     std::filesystem::create_directories("log/alpha");
     std::ofstream("log/alpha/02102026") << "a month ago";
 
@@ -63,15 +56,15 @@ TEST_F(HeadlessTest, MonitorsTheListAndRunsTheExit) {
     EXPECT_NE(printed.find("alpha: Finding Resouce.127.0.0.1\n"), std::string::npos);
     EXPECT_EQ(printed.find('\r'), std::string::npos);
 
-    EXPECT_EQ(Read("siteurl"), before);
-    const std::string alphaLog = Read("log/alpha/03102026");
+    EXPECT_EQ(FileText("siteurl"), before);
+    const std::string alphaLog = FileText("log/alpha/03102026");
     const std::string exitLine = "Exit program. " + stamp + "\r\n";
     ASSERT_GE(alphaLog.size(), exitLine.size());
     EXPECT_EQ(alphaLog.substr(alphaLog.size() - exitLine.size()), exitLine);
     EXPECT_FALSE(std::filesystem::exists("log/alpha/02102026"));
     // No folder of its own at start-up: the site gets no log, and none is made for it.
     EXPECT_FALSE(std::filesystem::exists("log/beta"));
-    EXPECT_EQ(Read("update.date"), std::string("\x01\0\0\0\0\0\0\0\0\0\0\0", 12));
+    EXPECT_EQ(FileText("update.date"), std::string("\x01\0\0\0\0\0\0\0\0\0\0\0", 12));
 }
 
 TEST_F(HeadlessTest, KeepsTheUpdateRecordItFound) {
@@ -81,7 +74,7 @@ TEST_F(HeadlessTest, KeepsTheUpdateRecordItFound) {
     std::ofstream("update.date", std::ios::binary)
         << std::string("\x00\0\0\0\x1A\x0D\x0A\x0B\0\0\0\0\0", 13);
     ASSERT_EQ(RunUntil("alpha: Start monitor."), 0);
-    EXPECT_EQ(Read("update.date"), std::string("\x00\0\0\0\x1A\x0D\x0A\x0B\0\0\0\0\0", 13));
+    EXPECT_EQ(FileText("update.date"), std::string("\x00\0\0\0\x1A\x0D\x0A\x0B\0\0\0\0\0", 13));
 }
 
 TEST_F(HeadlessTest, EmptyFolderEndsAtOnceWritingNothing) {

@@ -12,10 +12,6 @@ namespace {
 using logtest::At;
 using logtest::NamedSite;
 
-std::string Read(const std::filesystem::path& path) {
-    return logtest::ReadBytes(path);
-}
-
 SiteRecord Site(const char* name) {
     return NamedSite(name);
 }
@@ -40,7 +36,7 @@ TEST_F(EventLogTest, LinesAreStoredInTextMode) {
     log.Append(sites[0], FormatText(Text(195), 30));
     log.Append(sites[0], Text(191) + stamp + "\r\n");
     log.ExitLogging();
-    EXPECT_EQ(Read(FileOf("shop", "03102026")),
+    EXPECT_EQ(logtest::ReadBytes(FileOf("shop", "03102026")),
               "* 10 seconds interval time.\r\r\n"
               "Start monitor.  12:00:00 03/10 2026 \r\r\n"
               "* 30 seconds. Reset interval time by user order.Start monitor.  12:00:00 03/10 2026 "
@@ -65,9 +61,9 @@ TEST_F(EventLogTest, MidnightMovesToTheNewDayAndDeletesLastMonth) {
     log.Append(sites[0], "b\n");
     log.Append(sites[1], "c\n");
 
-    EXPECT_EQ(Read(FileOf("shop", "01092026")), "* 10 seconds interval time.\r\r\na\r\n");
-    EXPECT_EQ(Read(FileOf("shop", "01102026")), "b\r\n");
-    EXPECT_EQ(Read(FileOf("keep", "01102026")), "c\r\n");
+    EXPECT_EQ(logtest::ReadBytes(FileOf("shop", "01092026")), "* 10 seconds interval time.\r\r\na\r\n");
+    EXPECT_EQ(logtest::ReadBytes(FileOf("shop", "01102026")), "b\r\n");
+    EXPECT_EQ(logtest::ReadBytes(FileOf("keep", "01102026")), "c\r\n");
     EXPECT_FALSE(std::filesystem::exists(FileOf("shop", "12102025")));
     EXPECT_TRUE(std::filesystem::exists(FileOf("keep", "12102025")));
 }
@@ -106,7 +102,7 @@ TEST_F(EventLogTest, ClosedSiteGetsNoMoreLines) {
     log.Close(sites[0]);
     log.Append(sites[0], "after\n");
     log.Append(copy, "after\n");
-    EXPECT_EQ(Read(FileOf("shop", "03102026")), "* 10 seconds interval time.\r\r\n");
+    EXPECT_EQ(logtest::ReadBytes(FileOf("shop", "03102026")), "* 10 seconds interval time.\r\r\n");
 }
 
 TEST_F(EventLogTest, SiteWithLoggingOffStillGetsTheOpenAndExitLines) {
@@ -117,7 +113,7 @@ TEST_F(EventLogTest, SiteWithLoggingOffStillGetsTheOpenAndExitLines) {
     log.OpenSiteLog(sites[0], true);
     clock.Advance(61);
     log.ExitLogging();
-    EXPECT_EQ(Read(FileOf("quiet", "03102026")),
+    EXPECT_EQ(logtest::ReadBytes(FileOf("quiet", "03102026")),
               "* 45 seconds interval time.\r\r\nExit program.  12:01:01 03/10 2026 \r\n");
 }
 
@@ -133,7 +129,7 @@ TEST(EventLogBase, EmptyBaseIsTheCurrentDirectoryAtEachUse) {
     std::filesystem::current_path(second.Path());
     EXPECT_EQ(log.LogRoot(), second.Path() / "log");
     std::filesystem::current_path(previous);
-    EXPECT_EQ(Read(first.Path() / "log" / "shop" / "03102026"),
+    EXPECT_EQ(logtest::ReadBytes(first.Path() / "log" / "shop" / "03102026"),
               "* 10 seconds interval time.\r\r\n");
     EXPECT_FALSE(std::filesystem::exists(second.Path() / "log"));
 }

@@ -27,6 +27,7 @@ namespace wexfold {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FileText;
 
 int Spawn(const std::vector<std::string>& args, int* stdinFd, int* stdoutFd) {
     int in[2], out[2];
@@ -136,11 +137,6 @@ class Recorder final : public UpdateNotify {
     std::function<void(const UpdateMessage&)> hook;
 };
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class UpdateCheckerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -187,8 +183,8 @@ TEST_F(UpdateCheckerTest, NothingNewEndsWithoutRotation) {
     ASSERT_EQ(Check(), 0);
     Publish(root_.Path(), sources_.Path(), {"b.bin"});
     ASSERT_EQ(Check(), 0);
-    const std::string local = ReadAll(work_.Path() / kUpdateListName);
-    const std::string backup = ReadAll(work_.Path() / kUpdateBackupName);
+    const std::string local = FileText(work_.Path() / kUpdateListName);
+    const std::string backup = FileText(work_.Path() / kUpdateBackupName);
 
     recorder_.seen.clear();
     EXPECT_EQ(checker_->FetchList(), 0);
@@ -196,8 +192,8 @@ TEST_F(UpdateCheckerTest, NothingNewEndsWithoutRotation) {
     EXPECT_EQ(recorder_.States(), (std::vector<std::uint32_t>{kTextConnected, kTextNothingNew}));
     EXPECT_EQ(recorder_.seen.size(), 2u);
     EXPECT_EQ(checker_->StartDownloads(), StartResult::kNothingToDo);
-    EXPECT_EQ(ReadAll(work_.Path() / kUpdateListName), local);
-    EXPECT_EQ(ReadAll(work_.Path() / kUpdateBackupName), backup);
+    EXPECT_EQ(FileText(work_.Path() / kUpdateListName), local);
+    EXPECT_EQ(FileText(work_.Path() / kUpdateBackupName), backup);
 }
 
 TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedInASecondCheck) {
@@ -205,7 +201,7 @@ TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedInASecondChe
     ASSERT_EQ(Check(), 0);
     EXPECT_EQ(checker_->RequestUrl(), "http://127.0.0.1:" + std::to_string(server_.Port()) +
                                           "/update.asp?user=&pass=&filename=update.txt");
-    const std::string firstList = ReadAll(work_.Path() / kUpdateListName);
+    const std::string firstList = FileText(work_.Path() / kUpdateListName);
     Publish(root_.Path(), sources_.Path(), {"a1", "a2"});
     Publish(root_.Path(), sources_.Path(), {"b1", "b2", "b3"});
 
@@ -214,8 +210,8 @@ TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedInASecondChe
     EXPECT_EQ(Listed(), (std::vector<std::string>{"b1", "b2", "b3", "a1", "a2"}));
     const auto entries = recorder_.Of(UpdateMessageKind::kListEntry);
     for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].wParam, i + 1);
-    EXPECT_EQ(ReadAll(work_.Path() / kUpdateBackupName), firstList);
-    EXPECT_EQ(ReadAll(work_.Path() / kUpdateListName), ReadAll(checker_->CacheFile()));
+    EXPECT_EQ(FileText(work_.Path() / kUpdateBackupName), firstList);
+    EXPECT_EQ(FileText(work_.Path() / kUpdateListName), FileText(checker_->CacheFile()));
 
     const auto done = recorder_.Of(UpdateMessageKind::kDownloaded);
     ASSERT_EQ(done.size(), 5u);
@@ -223,7 +219,7 @@ TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedInASecondChe
         EXPECT_EQ(done[i].wParam, kUpdateDownloaded);
         EXPECT_EQ(done[i].value, i);
         EXPECT_EQ(done[i].path, checker_->UpdateFolder() / checker_->FileNames()[i]);
-        EXPECT_EQ(ReadAll(done[i].path), "body of " + checker_->FileNames()[i]);
+        EXPECT_EQ(FileText(done[i].path), "body of " + checker_->FileNames()[i]);
     }
     EXPECT_TRUE(recorder_.Of(UpdateMessageKind::kFailed).empty());
     EXPECT_FALSE(recorder_.Of(UpdateMessageKind::kProgress).empty());
@@ -251,7 +247,7 @@ TEST_F(UpdateCheckerTest, AnEmptyListRotatesButStartsNothing) {
 TEST_F(UpdateCheckerTest, CancelDuringTheSecondFileSkipsTheRestAndRestoresTheList) {
     Publish(root_.Path(), sources_.Path(), {"old.bin"});
     ASSERT_EQ(Check(), 0);
-    const std::string firstList = ReadAll(work_.Path() / kUpdateListName);
+    const std::string firstList = FileText(work_.Path() / kUpdateListName);
     Publish(root_.Path(), sources_.Path(), {"f1", "f2", "f3"});
     recorder_.hook = [&](const UpdateMessage& message) {
         if (message.kind == UpdateMessageKind::kProgress && message.file == "f2" &&
@@ -283,7 +279,7 @@ TEST_F(UpdateCheckerTest, CancelDuringTheSecondFileSkipsTheRestAndRestoresTheLis
     EXPECT_EQ(ends, expected);
     EXPECT_FALSE(fs::exists(work_.Path() / "update" / "f2"));
     EXPECT_FALSE(fs::exists(work_.Path() / "update" / "f3"));
-    EXPECT_EQ(ReadAll(work_.Path() / kUpdateListName), firstList);
+    EXPECT_EQ(FileText(work_.Path() / kUpdateListName), firstList);
 }
 
 TEST_F(UpdateCheckerTest, UnreachableServerLeavesTheLocalListsAlone) {
@@ -300,8 +296,8 @@ TEST_F(UpdateCheckerTest, UnreachableServerLeavesTheLocalListsAlone) {
     EXPECT_EQ(recorder_.seen.size(), 1u);
     // Stopping after a failed fetch must not bring back the older list.
     checker_->Cancel();
-    EXPECT_EQ(ReadAll(work_.Path() / kUpdateListName), "local");
-    EXPECT_EQ(ReadAll(work_.Path() / kUpdateBackupName), "older");
+    EXPECT_EQ(FileText(work_.Path() / kUpdateListName), "local");
+    EXPECT_EQ(FileText(work_.Path() / kUpdateBackupName), "older");
     ::close(reserved);
 }
 
