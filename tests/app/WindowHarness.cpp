@@ -63,7 +63,7 @@ void WindowTest::WriteSites(const std::vector<std::pair<std::string, bool>>& sit
 
 void WindowTest::Open() {
     WindowServices services;
-    services.downloader = std::make_shared<HangingDownloader>();
+    services.downloader = downloader;
     services.clock = &clock;
     services.prompter = &prompter;
     services.trayIcon = false;

@@ -76,6 +76,8 @@ protected:
     std::deque<int> menuAnswers;
     std::vector<std::vector<ShownItem>> menusShown;
     std::vector<std::filesystem::path> opened;
+    // What the window fetches with; a test may replace it before Open.
+    std::shared_ptr<Downloader> downloader = std::make_shared<HangingDownloader>();
     std::unique_ptr<T_wexfoldDlg> window;
 };
 

@@ -1,18 +1,11 @@
 // The update checker against the real update server, started by each test on 127.0.0.1.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "core/engine/CurlDownloader.h"
 #include "core/engine/EventLoop.h"
@@ -20,8 +13,7 @@
 #include "core/update/UpdateListFiles.h"
 #include "fixtures/Loopback.h"
 #include "fixtures/TempFolder.h"
-
-extern char** environ;
+#include "fixtures/UpdateServerProcess.h"
 
 namespace wexfold {
 namespace {
@@ -29,78 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FileText;
 
-int Spawn(const std::vector<std::string>& args, int* stdinFd, int* stdoutFd) {
-    int in[2], out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(in[0]);
-    ::close(out[1]);
-    *stdinFd = in[1];
-    *stdoutFd = out[0];
-    return pid;
-}
-
-// Waits up to five seconds for the child, then kills it.
-int Reap(pid_t pid) {
-    int status = 0;
-    for (int i = 0; i < 500; ++i) {
-        if (::waitpid(pid, &status, WNOHANG) == pid) return status;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
-    return status;
-}
-
 void Publish(const fs::path& root, const fs::path& source, const std::vector<std::string>& names) {
-    std::vector<std::string> args{WEXFOLD_UPDATE_SERVER, "--publish", root.string()};
-    for (const std::string& name : names) {
-        std::ofstream(source / name, std::ios::binary) << "body of " << name;
-        args.push_back((source / name).string());
-    }
-    int in = -1, out = -1;
-    const pid_t pid = Spawn(args, &in, &out);
-    ASSERT_GT(pid, 0);
-    ::close(in);
-    ::close(out);
-    ASSERT_EQ(Reap(pid), 0);
+    ASSERT_TRUE(testing::Publish(WEXFOLD_UPDATE_SERVER, root, source, names));
 }
-
-// The update server on a free port; it ends when its standard input closes.
-class UpdateServer {
-  public:
-    explicit UpdateServer(const fs::path& root) {
-        pid_ = Spawn({WEXFOLD_UPDATE_SERVER, "--root", root.string(), "--port", "0"}, &in_, &out_);
-        std::string line;
-        char c = 0;
-        pollfd entry{out_, POLLIN, 0};
-        while (pid_ > 0 && ::poll(&entry, 1, 5000) > 0 && ::read(out_, &c, 1) == 1 && c != '\n') {
-            line.push_back(c);
-        }
-        port_ = std::atoi(line.c_str());
-    }
-    ~UpdateServer() {
-        ::close(in_);
-        ::close(out_);
-        if (pid_ > 0) Reap(pid_);
-    }
-    int Port() const { return port_; }
-
-  private:
-    pid_t pid_ = -1;
-    int in_ = -1;
-    int out_ = -1;
-    int port_ = 0;
-};
 
 // A copy of what a message carried, kept after the message is gone.
 struct Seen {
@@ -171,7 +94,7 @@ class UpdateCheckerTest : public ::testing::Test {
     testing::TempFolder root_;
     testing::TempFolder sources_;
     testing::TempFolder work_;
-    UpdateServer server_{root_.Path()};
+    testing::UpdateServerProcess server_{WEXFOLD_UPDATE_SERVER, root_.Path()};
     CurlDownloader downloader_{{}, work_.Path() / "cache"};
     std::shared_ptr<SyncHandover> handover_ = std::make_shared<SyncHandover>();
     Recorder recorder_;

@@ -18,7 +18,9 @@ constexpr std::size_t kTextLimit = 255;
 constexpr std::uint32_t kAutomaticMinutes = 60;
 constexpr const char* kOpenQuestion = "The update '%s' was downloaded. Open it now?";
 
-QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+QString Utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 std::string LocalTime(std::int64_t seconds, const char* format) {
     const std::time_t time = static_cast<std::time_t>(seconds);
@@ -42,7 +44,23 @@ bool T_wexfoldDlg::CheckRunning() const {
     return checkButton_->text() != QString::fromUtf8(Text(114));
 }
 
-void T_wexfoldDlg::SetUpdateStatus(int id) { updateText_->setText(QString::fromUtf8(Text(id))); }
+// The UI thread blocks while the list is fetched and compared, so each text is painted at
+// once rather than at the next return to the event loop.
+void T_wexfoldDlg::ShowUpdateText(int control, const std::string& text) {
+    auto* label = static_cast<QLabel*>(Control(control));
+    label->setText(Utf8(Cut(text)));
+    label->repaint();
+    emit updateTextShown(control, label->text());
+}
+
+void T_wexfoldDlg::SetCheckCaption(const char* caption) {
+    checkButton_->setText(QString::fromUtf8(caption));
+    checkButton_->repaint();
+}
+
+void T_wexfoldDlg::SetUpdateStatus(int id) {
+    ShowUpdateText(1008, Text(id));
+}
 
 void T_wexfoldDlg::ShowProgressPair(bool show) {
     ShowControls({1007, 1030}, show && CurrentPage() == Page::kUpdate);
@@ -51,10 +69,10 @@ void T_wexfoldDlg::ShowProgressPair(bool show) {
 void T_wexfoldDlg::UpdateButton() {
     if (!CheckRunning()) {
         SetUpdateStatus(112);
-        checkButton_->setText(QString::fromUtf8(Translate("Starting connection!")));
+        SetCheckCaption(Translate("Starting connection!"));
         if (updater_->FetchList() == 1) return;
         listFetched_ = true;
-        checkButton_->setText(QString::fromUtf8(Text(113)));
+        SetCheckCaption(Text(113));
         if (updater_->CompareLists() == 1) return;
         StartUpdateDownloads();
         return;
@@ -62,7 +80,7 @@ void T_wexfoldDlg::UpdateButton() {
     if (!Ask("Make sure Stop?", Text(229), true, false)) return;
     updater_->Cancel();
     SetUpdateStatus(115);
-    checkButton_->setText(QString::fromUtf8(Text(114)));
+    SetCheckCaption(Text(114));
     ShowProgressPair(false);
 }
 
@@ -71,7 +89,7 @@ void T_wexfoldDlg::StartUpdateDownloads() {
     if (updater_->StartDownloads() == StartResult::kThreadFailed) {
         ShowWarning(Translate("m_pDownloadTread == NULL!"));
     }
-    checkButton_->setText(QString::fromUtf8(Text(113)));
+    SetCheckCaption(Text(113));
 }
 
 void T_wexfoldDlg::AutomaticCheck() {
@@ -97,7 +115,6 @@ void T_wexfoldDlg::ToggleAutoCheck() {
 }
 
 void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
-    auto* status = static_cast<QLabel*>(Control(1030));
     auto* progress = static_cast<QProgressBar*>(Control(1007));
     switch (message.kind) {
         case UpdateMessageKind::kProgress: {
@@ -112,11 +129,10 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
                 // Below 1 KB in all the share cannot be taken in kilobytes; it is complete.
                 const int percent = maxKb == 0 ? 100 : static_cast<std::int16_t>(kb * 100 / maxKb);
                 progress->setValue(percent);
-                status->setText(Utf8(Cut(
-                    FormatText(Text(197), percent, message.file.c_str(), static_cast<int>(kb),
-                               static_cast<int>(maxKb)))));
+                ShowUpdateText(1030, FormatText(Text(197), percent, message.file.c_str(),
+                                                static_cast<int>(kb), static_cast<int>(maxKb)));
             } else if (report.statusCode != kStatusCacheFile) {
-                status->setText(Utf8(Cut(std::string(Text(198)) + report.serviceText)));
+                ShowUpdateText(1030, std::string(Text(198)) + report.serviceText);
             }
             return;
         }
@@ -130,19 +146,19 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
                                  size, date.c_str())
                     : Cut(updateText_->text().toStdString()) +
                           FormatText("\n* %s, %dKB, %s", entry.name.c_str(), size, date.c_str());
-            updateText_->setText(Utf8(Cut(text)));
+            ShowUpdateText(1008, text);
             return;
         }
         case UpdateMessageKind::kState:
             SetUpdateStatus(static_cast<int>(message.value));
             if (message.value == kTextNothingNew) {
-                checkButton_->setText(QString::fromUtf8(Text(114)));
+                SetCheckCaption(Text(114));
             }
             return;
         case UpdateMessageKind::kDownloaded: {
             update_.lastUpdate = services_.clock->Now();
-            updateText_->setText(Utf8(std::string(Translate("Update successed! ")) +
-                                      LocalTime(update_.lastUpdate, "%c")));
+            ShowUpdateText(1008, std::string(Translate("Update successed! ")) +
+                                     LocalTime(update_.lastUpdate, "%c"));
             SaveUpdateRecord(update_);
             ShowProgressPair(false);
             // A downloaded file is opened only when the user says so.
@@ -153,7 +169,7 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
             return;
         }
         case UpdateMessageKind::kFailed:
-            updateText_->setText(QString::fromUtf8(Translate("Download file failed!")));
+            ShowUpdateText(1008, Translate("Download file failed!"));
             ShowProgressPair(false);
             return;
     }

@@ -115,6 +115,8 @@ public:
 signals:
     // The program is to end: the confirmed exit went through, or the desktop closed the window.
     void finished();
+    // Control 1008 or 1030 of the UPDATE page shows a new text.
+    void updateTextShown(int control, const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -167,6 +169,8 @@ private:
     // UPDATE page (MainUpdate.cpp).
     bool CheckRunning() const;
     void SetUpdateStatus(int id);
+    void ShowUpdateText(int control, const std::string& text);
+    void SetCheckCaption(const char* caption);
     void ShowProgressPair(bool show);
     void UpdateButton();
     void StartUpdateDownloads();
