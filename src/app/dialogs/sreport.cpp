@@ -1,5 +1,7 @@
 #include "app/dialogs/sreport.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -64,7 +66,14 @@ QToolButton* Arrow(QWidget* parent, const char* name, Qt::ArrowType direction) {
 
 sreport::sreport(QWidget* parent, const ReportRequest& request, Prompter& prompter,
                  const std::filesystem::path& base)
-    : QDialog(parent), report_(BuildReport(request, base)), pager_(report_), prompter_(prompter) {
+    : QDialog(parent),
+      // A long range or a huge file takes a while to read: timers, painting and the engine's
+      // hand-overs go on meanwhile, while input waits until the dialog is up.
+      report_(
+          BuildReport(request, base,
+                      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); })),
+      pager_(report_),
+      prompter_(prompter) {
     setWindowTitle(QString::fromUtf8(ReportCaption(request)));
     setModal(true);
     // The listing's template with the chart in a column of its own to the right of it.

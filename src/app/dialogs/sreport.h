@@ -21,8 +21,8 @@ class sreport : public QDialog {
 
   public:
     // Reads the site's files below base/log/ (an empty base is the current directory) before
-    // the dialog is first shown. The prompter shows the "Note" boxes of the page stepping and
-    // must outlive the dialog.
+    // the dialog is first shown; the event loop keeps running meanwhile, with input held back.
+    // The prompter shows the "Note" boxes of the page stepping and must outlive the dialog.
     sreport(QWidget* parent, const ReportRequest& request, Prompter& prompter,
             const std::filesystem::path& base = {});
 

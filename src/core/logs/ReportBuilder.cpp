@@ -1,12 +1,11 @@
 #include "core/logs/ReportBuilder.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <system_error>
 
 #include "core/logs/Clock.h"
+#include "core/logs/LogPieces.h"
 #include "core/sites/SiteName.h"
 #include "core/sites/TextModeCodec.h"
 #include "core/text/StringTable.h"
@@ -16,7 +15,6 @@ namespace wexfold {
 
 namespace {
 
-constexpr std::size_t kPieceMax = 255;  // a line is read in pieces of at most this many bytes
 constexpr int kLinesPerPage = 50;
 
 enum class LineClass { kInterval, kBroken, kSuccess, kSpeed, kOther };
@@ -80,44 +78,6 @@ std::int64_t NextMidnight(std::int64_t time) {
     return LocalMidnight(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday + 1);
 }
 
-// The whole file in one read. A read error ends the file where it happened; the bytes before
-// it still count.
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    std::error_code error;
-    const std::uintmax_t expected = std::filesystem::file_size(path, error);
-    bytes.resize(error ? 0 : static_cast<std::size_t>(expected));
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-    // The engine may be appending meanwhile: whatever has arrived behind the size is read too.
-    char more[65536];
-    for (std::size_t n; got == bytes.size() && (n = std::fread(more, 1, sizeof more, file)) > 0;) {
-        bytes.append(more, n);
-        got += n;
-    }
-    bytes.resize(got);
-    std::fclose(file);
-    return true;
-}
-
-// CR LF to LF inside the buffer, as DecodeTextMode does, without a second copy of the file.
-void DecodeInPlace(std::string& bytes) {
-    std::size_t kept = 0;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const void* found = std::memchr(bytes.data() + at, '\r', bytes.size() - at);
-        const std::size_t cr =
-            found ? static_cast<const char*>(found) - bytes.data() : bytes.size();
-        std::memmove(bytes.data() + kept, bytes.data() + at, cr - at);
-        kept += cr - at;
-        at = cr;
-        if (at == bytes.size()) break;
-        if (at + 1 == bytes.size() || bytes[at + 1] != '\n') bytes[kept++] = '\r';
-        ++at;
-    }
-    bytes.resize(kept);
-}
-
 // part * 100 / whole; a sum that negative intervals in a damaged file brought to zero or
 // below gives 0 instead of a division by zero.
 std::int64_t Rate(std::int64_t part, std::int64_t whole) {
@@ -131,45 +91,48 @@ void AddSpeed(std::int32_t& average, std::int32_t speed) {
                   : static_cast<std::int32_t>((static_cast<std::int64_t>(average) + speed) / 2);
 }
 
-// Adds one decoded file to the report's figures and pages and to its day's figures.
-void ReadDecoded(std::string_view text, int filterCode, Report& report, DayFigures& day) {
-    std::size_t page = report.pages.size();
-    report.pages.emplace_back();
-    int counted = 0;
-    std::int32_t interval = 10;
-    for (std::size_t at = 0; at < text.size();) {
-        // A piece ends after a line feed or at 255 bytes, as a 256-byte line buffer reads.
-        std::size_t end = text.find('\n', at);
-        end = end == std::string::npos ? text.size() : end + 1;
-        end = std::min(end, at + kPieceMax);
-        const std::string_view piece(text.data() + at, end - at);
-        at = end;
+// Adds the pieces of one file to the report's figures and pages and to its day's figures.
+class FileReader {
+  public:
+    FileReader(int filterCode, Report& report, DayFigures& day)
+        : filterCode_(filterCode), report_(report), day_(day), page_(report.pages.size()) {
+        report.pages.emplace_back();
+    }
 
+    void Piece(std::string_view piece) {
         const LineClass kind = Classify(piece);
-        if (kind == LineClass::kInterval) interval = IntegerAt(piece, 2);
+        if (kind == LineClass::kInterval) interval_ = IntegerAt(piece, 2);
         if (kind == LineClass::kBroken) {
-            report.brokenSeconds += interval;
-            day.brokenSeconds += interval;
+            report_.brokenSeconds += interval_;
+            day_.brokenSeconds += interval_;
         }
         if (kind == LineClass::kSuccess) {
-            report.connectedSeconds += interval;
-            day.connectedSeconds += interval;
+            report_.connectedSeconds += interval_;
+            day_.connectedSeconds += interval_;
         }
         if (kind == LineClass::kSpeed) {
             const std::int32_t speed = IntegerAt(piece, 17);
-            AddSpeed(report.averageSpeed, speed);
-            AddSpeed(day.averageSpeed, speed);
+            AddSpeed(report_.averageSpeed, speed);
+            AddSpeed(day_.averageSpeed, speed);
         }
-        if (!Listed(kind, filterCode)) continue;
-        report.pages[page].append(piece);
-        if (kind == LineClass::kInterval || kind == LineClass::kOther) continue;
-        if (++counted == kLinesPerPage) {
-            report.pages.emplace_back();
-            page = report.pages.size() - 1;
-            counted = 0;
+        if (!Listed(kind, filterCode_)) return;
+        report_.pages[page_].append(piece);
+        if (kind == LineClass::kInterval || kind == LineClass::kOther) return;
+        if (++counted_ == kLinesPerPage) {
+            report_.pages.emplace_back();
+            page_ = report_.pages.size() - 1;
+            counted_ = 0;
         }
     }
-}
+
+  private:
+    int filterCode_;
+    Report& report_;
+    DayFigures& day_;
+    std::size_t page_;
+    int counted_ = 0;
+    std::int32_t interval_ = 10;
+};
 
 }  // namespace
 
@@ -186,23 +149,28 @@ std::string MinutesText(std::int64_t seconds) {
 
 void ReadLogFile(std::string_view stored, int filterCode, Report& report) {
     DayFigures unused;
-    ReadDecoded(DecodeTextMode(stored), filterCode, report, unused);
+    FileReader reader(filterCode, report, unused);
+    const PieceFunction piece = [&reader](std::string_view text) { reader.Piece(text); };
+    std::string tail;
+    CutPieces(DecodeTextMode(stored), tail, piece);
+    if (!tail.empty()) piece(tail);
 }
 
-Report BuildReport(const ReportRequest& request, const std::filesystem::path& base) {
+Report BuildReport(const ReportRequest& request, const std::filesystem::path& base,
+                   const std::function<void()>& progress) {
     Report report;
     const bool safe = IsSafeSiteName(request.siteName.c_str());
     std::error_code error;
     const std::filesystem::path root =
         (base.empty() ? std::filesystem::current_path(error) : base) / "log" / request.siteName;
     std::int64_t day = request.fromTime;
-    std::string stored;  // one buffer for every day, so a month does not fault in new memory
+    LogPieceReader file;  // one chunk buffer for every day, so a month does not fault in new memory
     do {
         DayFigures& figures = report.days.emplace_back();
         figures.midnight = day;
-        if (safe && ReadWholeFile(root / LocalText(day, "%m%d20%y"), stored)) {
-            DecodeInPlace(stored);
-            ReadDecoded(stored, request.filterCode, report, figures);
+        if (safe && file.Open(root / LocalText(day, "%m%d20%y"))) {
+            FileReader reader(request.filterCode, report, figures);
+            file.Read([&reader](std::string_view piece) { reader.Piece(piece); }, progress);
         }
         const std::int64_t next = NextMidnight(day);
         if (next <= day) break;  // a time the calendar cannot step past ends the range

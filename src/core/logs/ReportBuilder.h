@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,8 +50,10 @@ struct Report {
 // Reads every day's file of the range below base/log/<siteName>/ (an empty base is the
 // current directory). The days are calendar days, so a change of daylight saving time neither
 // reads a day twice nor skips the last one. A name that is not a safe folder name reads
-// nothing, and its days all show zero.
-Report BuildReport(const ReportRequest& request, const std::filesystem::path& base = {});
+// nothing, and its days all show zero. Files are read in chunks of bounded size, and progress
+// (when given) is called after each chunk, so a caller with an event loop can keep it running.
+Report BuildReport(const ReportRequest& request, const std::filesystem::path& base = {},
+                   const std::function<void()>& progress = {});
 
 // Adds one file's stored bytes (text mode) to the report: a new page and the figures.
 void ReadLogFile(std::string_view stored, int filterCode, Report& report);
