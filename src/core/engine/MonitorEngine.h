@@ -82,6 +82,10 @@ public:
     std::uint64_t statisticsBytes = 0;
     std::string eventText;
     AlertState alert;
+    // Fetches whose end was handled since the start (accesses and broken links), and of them
+    // the broken links.
+    std::uint64_t finishedFetches = 0;
+    std::uint64_t brokenLinks = 0;
 
 private:
     struct Workers {

@@ -67,6 +67,7 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
             monitor.gotResponse = 0;
             return true;
         case RESULT_FINISHED:
+            ++finishedFetches;
             if (monitor.gotResponse == 0) {
                 BrokenLink(monitor, site);
             } else {
@@ -87,6 +88,7 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
 }
 
 void MonitorEngine::BrokenLink(SiteMonitor& monitor, SiteRecord& site) {
+    ++brokenLinks;
     const std::string stamp = log_.DateText(DateKind::kStamp);
     eventText = std::string(Text(192)) + stamp + "\r\n";
     if (site.logEnabled == 1 && site.logAllDetail == 0) Log(site, eventText);

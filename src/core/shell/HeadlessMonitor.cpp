@@ -75,6 +75,8 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     if (!engine.Shutdown(options.shutdownLimit)) {
         err << "wexfold: " << engine.RunningWorkers() << " fetches still running at exit\n";
     }
+    out << "wexfold: " << engine.finishedFetches << " checks finished, " << engine.brokenLinks
+        << " broken links" << std::endl;
     int code = 0;
     if (!SaveSiteList(sites)) {
         err << "wexfold: the site list could not be saved to " << SiteListPath() << "\n";

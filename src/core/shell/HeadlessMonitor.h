@@ -21,9 +21,10 @@ struct HeadlessOptions {
     std::chrono::milliseconds shutdownLimit{3000};
 };
 
-// Runs until exitRequested, then saves the site list, writes every site's exit line, deletes
-// month-old logs and writes the update record. Returns the process exit code: 1 at once when
-// the folder has no sites, 1 when the list could not be saved, else 0.
+// Runs until exitRequested, then prints how many checks finished and how many of them were
+// broken links ("wexfold: N checks finished, M broken links"), saves the site list, writes
+// every site's exit line, deletes month-old logs and writes the update record. Returns the process
+// exit code: 1 at once when the folder has no sites, 1 when the list could not be saved, else 0.
 int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace wexfold

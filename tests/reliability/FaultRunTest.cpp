@@ -1,0 +1,215 @@
+// 64 sites spread over the fault servers, each checked every 10 seconds by the real engine
+// (libcurl, workers, hand-over, log files) for WEXFOLD_FAULT_SECONDS (300 by default): the
+// schedule holds while fetches hang, threads and memory stay bounded, every broken link is
+// logged and starts the alert, and the exit ends within 5 seconds.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "RunSupport.h"
+#include "core/engine/CurlDownloader.h"
+#include "core/engine/EventLoop.h"
+#include "core/engine/MonitorEngine.h"
+#include "core/logs/EventLog.h"
+#include "fixtures/FaultServers.h"
+#include "fixtures/TempFolder.h"
+
+namespace wexfold::testing {
+namespace {
+
+constexpr int kSites = 64;
+constexpr int kInterval = 10;
+#if defined(__SANITIZE_THREAD__)
+// ThreadSanitizer keeps megabytes of its own for every thread.
+constexpr long kRssGrowthBoundKb = 1024 * 1024;
+#else
+constexpr long kRssGrowthBoundKb = 256 * 1024;
+#endif
+
+// Counts the fetches each address starts, then fetches through libcurl.
+class CountingDownloader final : public Downloader {
+public:
+    explicit CountingDownloader(std::shared_ptr<Downloader> inner) : inner_(std::move(inner)) {}
+
+    FetchOutcome Fetch(const std::string& url, ProgressSink& sink,
+                       const std::filesystem::path& destination) override {
+        {
+            std::lock_guard lock(mutex_);
+            ++started_[url];
+        }
+        return inner_->Fetch(url, sink, destination);
+    }
+    int Started(const std::string& url) const {
+        std::lock_guard lock(mutex_);
+        const auto found = started_.find(url);
+        return found == started_.end() ? 0 : found->second;
+    }
+
+private:
+    std::shared_ptr<Downloader> inner_;
+    mutable std::mutex mutex_;
+    std::map<std::string, int> started_;
+};
+
+// Counts each site's results and checks, at each broken link, that the alert has just started
+// for that site at the time the line shows.
+class FaultView final : public EngineView {
+public:
+    explicit FaultView(const std::vector<SiteRecord>& sites) : sites_(sites) {}
+
+    void SiteEvent(int site, const std::string& text) override {
+        if (text.rfind("! Failed! can't connectivy.", 0) == 0) {
+            ++broken[site];
+            const AlertState& alert = engine->alert;
+            if (alert.alertStep != 0 || alert.alertUrl != sites_[site].fetchUrl ||
+                text.find(alert.alertTime) == std::string::npos) {
+                ++unalerted;
+            }
+        }
+        if (text.rfind("..Access successed!", 0) == 0) ++accesses[site];
+        if (text.rfind("! Connect URL FAILED!", 0) == 0) ++callFailures;
+    }
+    void ShowDetailText(const std::string&) override {}
+    void SetListImage(int, std::uint32_t) override {}
+    void RedrawSiteList() override {}
+    void PaintAlert(const AlertPaint&) override {}
+    bool SpeedGraphVisible() const override { return false; }
+    void DrawSpeedGraph(std::uint32_t) override {}
+    void ShowWarning(const char*) override { ++warnings; }
+
+    const MonitorEngine* engine = nullptr;
+    std::map<int, int> broken;
+    std::map<int, int> accesses;
+    int unalerted = 0;
+    int callFailures = 0;
+    int warnings = 0;
+
+private:
+    const std::vector<SiteRecord>& sites_;
+};
+
+Fault FaultOf(int site) {
+    return static_cast<Fault>(1 + site % (kFaultCount - 1));
+}
+
+// Faults where the site never answers: every fetch is a broken link.
+bool NeverAnswers(Fault fault) {
+    return fault == Fault::kRefuse || fault == Fault::kExpiredCertificate ||
+           fault == Fault::kSelfSignedCertificate;
+}
+
+// Faults whose fetches end within seconds, however loaded the machine (the capped 64 MiB body
+// can take longer than an interval under a sanitizer).
+bool EndsQuickly(Fault fault) {
+    return fault == Fault::kResetMidBody || fault == Fault::kRedirectLoop ||
+           fault == Fault::kMalformedStatus || fault == Fault::kFtpBadLogin || NeverAnswers(fault);
+}
+
+TEST(FaultRunTest, SixtyFourFaultySitesStayOnScheduleWithinBounds) {
+    const int seconds = SecondsFromEnvironment("WEXFOLD_FAULT_SECONDS", 300);
+    TempFolder folder;
+    const TestCertificates certificates(folder.Path());
+    const FaultServerLimits limits{std::chrono::seconds(seconds + 120),
+                                   kSites * 12 * (seconds / kInterval + 2), 1024};
+    std::vector<std::unique_ptr<FaultServer>> servers;
+    for (int fault = 1; fault < kFaultCount; ++fault) {
+        servers.push_back(
+            std::make_unique<FaultServer>(static_cast<Fault>(fault), &certificates, limits));
+    }
+    std::vector<SiteRecord> sites;
+    for (int i = 0; i < kSites; ++i) {
+        SiteRecord site = NewSiteRecord();
+        std::snprintf(site.name, sizeof site.name, "site%02d", i);
+        const std::string url =
+            servers[static_cast<std::size_t>(FaultOf(i)) - 1]->Url("/s" + std::to_string(i));
+        std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", url.c_str());
+        site.active = 1;
+        site.intervalSeconds = kInterval;
+        site.logAllDetail = 0;
+        sites.push_back(site);
+    }
+    SystemClock clock;
+    EventLog log(clock, sites, folder.Path());
+    for (SiteRecord& site : sites) log.OpenSiteLog(site, true);
+    FaultView view(sites);
+    CurlLimits curlLimits;
+    curlLimits.caFile = certificates.CaFile();
+    auto downloader = std::make_shared<CountingDownloader>(
+        std::make_shared<CurlDownloader>(curlLimits, folder.Path() / "cache"));
+    auto handover = std::make_shared<SyncHandover>();
+    MonitorEngine engine(sites, log, view, downloader, handover);
+    view.engine = &engine;
+
+    ProcessPeaks peaks;
+    peaks.Sample();
+    const long startRss = peaks.rssKb;
+    EventLoop loop(*handover);
+    loop.AddTimer(std::chrono::milliseconds(500), [&] { engine.AnimationTick(); });
+    loop.AddTimer(std::chrono::milliseconds(1000), [&] {
+        engine.SchedulerTick();
+        peaks.Sample();
+    });
+    engine.ControlMonitor(kAllSites, true);
+    loop.Run(std::chrono::seconds(seconds));
+    const int runningAtExit = engine.RunningWorkers();
+
+    const auto exitStart = std::chrono::steady_clock::now();
+    const bool ended = engine.Shutdown(std::chrono::seconds(5));
+    log.ExitLogging();
+    const double exitSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - exitStart).count();
+
+    // Each turn starts a fetch, whether or not the previous one still hangs: one at the start
+    // and one every interval after it. Late ticks are dropped, never repeated.
+    const int expected = 1 + seconds / kInterval;
+    const int slack = 2 + expected / 10;
+    std::map<Fault, std::vector<int>> startsByFault;
+    for (int i = 0; i < kSites; ++i) {
+        const SiteRecord& site = sites[static_cast<std::size_t>(i)];
+        const Fault fault = FaultOf(i);
+        SCOPED_TRACE(std::string(site.name) + " " + FaultName(fault));
+        const int starts = downloader->Started(site.fetchUrl);
+        startsByFault[fault].push_back(starts);
+        EXPECT_GE(starts, expected - slack);
+        EXPECT_LE(starts, expected + 1);
+
+        const auto lines = LogLines(log.LogRoot() / site.name);
+        EXPECT_EQ(CountPrefixed(lines, "! Failed! can't connectivy. end of "), view.broken[i]);
+        if (NeverAnswers(fault)) {
+            EXPECT_EQ(view.accesses[i], 0);
+            EXPECT_GE(view.broken[i], starts - 1);
+        } else if (EndsQuickly(fault)) {
+            EXPECT_GE(view.accesses[i], starts - 2);
+        }
+    }
+    EXPECT_EQ(view.unalerted, 0);
+    EXPECT_EQ(view.callFailures, 0);
+    EXPECT_EQ(view.warnings, 0);
+    EXPECT_TRUE(ended) << engine.RunningWorkers() << " fetches still running";
+    EXPECT_LT(exitSeconds, 5.0);
+    // Every fetch removed what it wrote, the capped bodies included.
+    std::error_code ignored;
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path() / "cache", ignored));
+
+    std::printf(
+        "%d sites, interval %d s, %d s: peak threads %ld, resident size %ld kB at start, "
+        "peak %ld kB; %d fetches running at the exit, which took %.2f s\n",
+        kSites, kInterval, seconds, peaks.threads, startRss, peaks.rssKb, runningAtExit,
+        exitSeconds);
+    for (const auto& [fault, starts] : startsByFault) {
+        const auto [low, high] = std::minmax_element(starts.begin(), starts.end());
+        std::printf("  %-9s fetches per site %d to %d (expected %d)\n", FaultName(fault), *low,
+                    *high, expected);
+    }
+    // About one hanging fetch per site and interval: silent and stalled fetches give up after
+    // 60 s, drips end after 90 s, the rest within seconds; some 170 threads in all.
+    EXPECT_LT(peaks.threads, 400);
+    EXPECT_LT(peaks.rssKb - startRss, kRssGrowthBoundKb);
+}
+
+}  // namespace
+}  // namespace wexfold::testing

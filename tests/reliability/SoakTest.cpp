@@ -1,0 +1,176 @@
+// The headless mode watching 256 sites at the shortest interval (10 seconds) on a local
+// server for WEXFOLD_SOAK_SECONDS (60 by default; scripts/soak.sh runs 600): its resident size
+// settles, every check it counts is an access line in a log, and no log line is cut or mixed
+// with another.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <regex>
+#include <sstream>
+#include <streambuf>
+
+#include "RunSupport.h"
+#include "core/engine/CurlDownloader.h"
+#include "core/shell/HeadlessMonitor.h"
+#include "core/sites/SiteListFile.h"
+#include "fixtures/FaultServers.h"
+#include "fixtures/TempFolder.h"
+
+namespace wexfold::testing {
+namespace {
+
+constexpr int kSites = 256;
+constexpr int kShortestInterval = 10;
+
+// The event lines go nowhere (a long run prints hundreds of thousands); only the program's own
+// "wexfold: " lines are kept.
+class SummaryOnly final : public std::streambuf {
+public:
+    std::vector<std::string> kept;
+    long lines = 0;
+
+protected:
+    int overflow(int c) override {
+        if (c == '\n') {
+            ++lines;
+            if (line_.rfind("wexfold: ", 0) == 0) kept.push_back(line_);
+            line_.clear();
+        } else if (c != traits_type::eof() && line_.size() < 200) {
+            line_ += static_cast<char>(c);
+        }
+        return c;
+    }
+
+private:
+    std::string line_;
+};
+
+// Every line shape the log writer makes for sites fetching a page, each line whole: an event
+// text ends in CR LF, stored as CR CR LF; the exit line ends in LF, stored as CR LF.
+const std::regex& LineShapes() {
+    static const std::string stamp = R"( \d\d:\d\d:\d\d \d\d/\d\d 20\d\d )";
+    static const std::string url = R"(http://127\.0\.0\.1:\d+/s/\d{3})";
+    static const std::regex shapes(
+        "(\\* \\d+ seconds interval time\\."
+        "|Start monitor\\. " +
+        stamp +
+        "|Finding Resouce\\.127\\.0\\.0\\.1"
+        "|Connecting 127\\.0\\.0\\.1"
+        "|Sending request\\. "
+        "|MIME Type available text/html"
+        "|(Begin download data |Downloading data |End download data )" +
+        url +
+        "(   \\d+ of \\d+ )?"
+        "|Cache file name available /\\S+/fetch-\\w{6}"
+        "|\\.\\.Access successed! end of " +
+        stamp + "|! Failed! can't connectivy\\. end of " + stamp +
+        "|\\.Download speed: \\d+ kb/s " + stamp +
+        ")\r\r"
+        "|Exit program\\. " +
+        stamp + "\r");
+    return shapes;
+}
+
+TEST(SoakTest, HeadlessMonitorOfTheMostSitesAtTheShortestInterval) {
+    const int seconds = SecondsFromEnvironment("WEXFOLD_SOAK_SECONDS", 60);
+    TempFolder folder;
+    FaultServer server(
+        Fault::kHealthy, nullptr,
+        {std::chrono::seconds(seconds + 120), kSites * (seconds / kShortestInterval + 3), 1024});
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    std::vector<SiteRecord> list;
+    for (int i = 0; i < kSites; ++i) {
+        SiteRecord site = NewSiteRecord();
+        std::snprintf(site.name, sizeof site.name, "soak%03d", i);
+        char path[16];
+        std::snprintf(path, sizeof path, "/s/%03d", i);
+        std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", server.Url(path).c_str());
+        site.active = 1;
+        site.intervalUnit = kIntervalSeconds;
+        site.intervalSeconds = kShortestInterval;
+        list.push_back(site);
+        std::filesystem::create_directories(folder.Path() / "log" / site.name);
+    }
+    ASSERT_TRUE(SaveSiteList(list));
+
+    // Every site starts in the same second, so the fetches come in bursts. The resident size
+    // is read between bursts, once a burst's fetches are over: the highest reading in the last
+    // interval before the mark, against the highest after it. The mark is the first minute, or
+    // the first sixth of a shorter run but never before the second burst is over: the first
+    // two bursts still grow the allocator's arenas.
+    const int mark = seconds >= 360 ? 60 : std::max(seconds / 6, 2 * kShortestInterval);
+    long before = 0;
+    long after = 0;
+    ProcessPeaks peaks;
+    const auto start = std::chrono::steady_clock::now();
+    auto nextSample = start;
+    const SystemClock clock;
+    HeadlessOptions options;
+    options.downloader = std::make_shared<CurlDownloader>(CurlLimits{}, folder.Path() / "cache");
+    options.clock = &clock;
+    options.exitRequested = [&] {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= nextSample) {
+            nextSample = now + std::chrono::milliseconds(200);
+            const long rss = peaks.Sample();
+            const double elapsed = std::chrono::duration<double>(now - start).count();
+            const double phase = std::fmod(elapsed, kShortestInterval);
+            const bool betweenBursts = phase >= 6 && phase <= 9.5;
+            if (betweenBursts && elapsed > mark) {
+                after = std::max(after, rss);
+            } else if (betweenBursts && elapsed >= mark - kShortestInterval) {
+                before = std::max(before, rss);
+            }
+        }
+        return now - start >= std::chrono::seconds(seconds);
+    };
+    SummaryOnly printed;
+    std::ostream out(&printed);
+    std::ostringstream err;
+    const int code = RunHeadless(options, out, err);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(err.str(), "");
+
+    unsigned long long finished = 0;
+    unsigned long long broken = 0;
+    ASSERT_EQ(printed.kept.size(), 1u);
+    ASSERT_EQ(std::sscanf(printed.kept[0].c_str(),
+                          "wexfold: %llu checks finished, %llu broken links", &finished, &broken),
+              2)
+        << printed.kept[0];
+    long accessLines = 0;
+    long brokenLines = 0;
+    long lineCount = 0;
+    long badLines = 0;
+    for (const SiteRecord& site : list) {
+        const auto lines = LogLines(folder.Path() / "log" / site.name);
+        accessLines += CountPrefixed(lines, "..Access successed! end of ");
+        brokenLines += CountPrefixed(lines, "! Failed! can't connectivy. end of ");
+        lineCount += static_cast<long>(lines.size());
+        for (const auto& line : lines) {
+            if (std::regex_match(line, LineShapes())) continue;
+            if (++badLines <= 5) ADD_FAILURE() << site.name << ": not a log line: " << line;
+        }
+    }
+    EXPECT_EQ(badLines, 0);
+    EXPECT_EQ(static_cast<unsigned long long>(accessLines), finished - broken);
+    EXPECT_EQ(static_cast<unsigned long long>(brokenLines), broken);
+    EXPECT_EQ(broken, 0u);
+    EXPECT_GE(finished, static_cast<unsigned long long>(kSites * (seconds / kShortestInterval)));
+#if !defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer's own bookkeeping grows with every thread made: the bound holds without it.
+    EXPECT_LT(after - before, 2048);
+#endif
+    std::printf(
+        "%d sites every %d s for %d s: %llu checks, %ld log lines, %ld printed lines; "
+        "peak threads %ld; resident size peak %ld kB up to %d s, %ld kB after (%+ld kB)\n",
+        kSites, kShortestInterval, seconds, finished, lineCount, printed.lines, peaks.threads,
+        before, mark, after, after - before);
+}
+
+}  // namespace
+}  // namespace wexfold::testing
