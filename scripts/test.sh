@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build, then the engine
-# and core tests again under AddressSanitizer + UndefinedBehaviorSanitizer and under
-# ThreadSanitizer.
+# Installs what is missing, builds, and runs every test: the normal build, the whole suite
+# again under AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer, a short
+# run of every fuzz target, and the long reliability runs (a 5-minute fault run and a 1-minute
+# soak), which go on in the background while the sanitizer builds compile.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+export ASAN_OPTIONS=detect_leaks=1
+export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp
+export TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp"
+tests() { ctest --output-on-failure --no-tests=error --timeout 1200 "$@"; }
 
 "$top/scripts/build.sh" "$top/build"
-(cd "$top/build" && ctest --output-on-failure --no-tests=error -j"$(nproc)" --timeout 600)
+(cd "$top/build" && tests -j"$(nproc)" -LE reliability)
+reliabilityLog=$top/build/reliability.log
+(cd "$top/build" && tests -L reliability >"$reliabilityLog" 2>&1) &
+reliability=$!
 
+# The sanitizer runs shorten the long runs; their figures come from the normal build.
 for san in address,undefined thread; do
     dir="$top/build-${san%%,*}"
-    "$top/scripts/build.sh" "$dir" -DWEXFOLD_SANITIZE=$san -DWEXFOLD_BUILD_APP=OFF \
-        -DWEXFOLD_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
-    (cd "$dir" && UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-        TSAN_OPTIONS=halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
-        ctest --output-on-failure -j"$(nproc)" --timeout 600 -R "${WEXFOLD_SANITIZED_TESTS:-.}")
+    "$top/scripts/build.sh" "$dir" -DWEXFOLD_SANITIZE=$san -DWEXFOLD_BUILD_BENCH=OFF \
+        -DCMAKE_BUILD_TYPE=Debug
+    (cd "$dir" && WEXFOLD_FAULT_SECONDS=60 WEXFOLD_SOAK_SECONDS=40 tests -j"$(nproc)")
 done
+
+status=0
+wait "$reliability" || status=$?
+cat "$reliabilityLog"
+[ "$status" -eq 0 ] || exit "$status"
+
+"$top/scripts/fuzz.sh" "${WEXFOLD_FUZZ_SECONDS:-60}"

@@ -23,8 +23,9 @@ namespace {
 
 constexpr int kSites = 64;
 constexpr int kInterval = 10;
-#if defined(__SANITIZE_THREAD__)
-// ThreadSanitizer keeps megabytes of its own for every thread.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+// ThreadSanitizer keeps megabytes of its own for every thread, AddressSanitizer holds freed
+// memory in quarantine.
 constexpr long kRssGrowthBoundKb = 1024 * 1024;
 #else
 constexpr long kRssGrowthBoundKb = 256 * 1024;
