@@ -41,18 +41,12 @@ double CpuSeconds() {
 // Starts the peak resident size afresh (the kernel's high-water mark).
 void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-class CountingView final : public EngineView {
+class CountingView final : public WindowlessView {
 public:
     void SiteEvent(int, const std::string& text) override {
         if (text.rfind("..Access", 0) == 0) ++accesses;
         if (text.rfind("! Failed!", 0) == 0) ++broken;
     }
-    void ShowDetailText(const std::string&) override {}
-    void SetListImage(int, std::uint32_t) override {}
-    void RedrawSiteList() override {}
-    void PaintAlert(const AlertPaint&) override {}
-    bool SpeedGraphVisible() const override { return false; }
-    void DrawSpeedGraph(std::uint32_t) override {}
     void ShowWarning(const char*) override { ++warnings; }
 
     long accesses = 0;

@@ -58,7 +58,7 @@ private:
 
 // Counts each site's results and checks, at each broken link, that the alert has just started
 // for that site at the time the line shows.
-class FaultView final : public EngineView {
+class FaultView final : public WindowlessView {
 public:
     explicit FaultView(const std::vector<SiteRecord>& sites) : sites_(sites) {}
 
@@ -74,12 +74,6 @@ public:
         if (text.rfind("..Access successed!", 0) == 0) ++accesses[site];
         if (text.rfind("! Connect URL FAILED!", 0) == 0) ++callFailures;
     }
-    void ShowDetailText(const std::string&) override {}
-    void SetListImage(int, std::uint32_t) override {}
-    void RedrawSiteList() override {}
-    void PaintAlert(const AlertPaint&) override {}
-    bool SpeedGraphVisible() const override { return false; }
-    void DrawSpeedGraph(std::uint32_t) override {}
     void ShowWarning(const char*) override { ++warnings; }
 
     const MonitorEngine* engine = nullptr;

@@ -9,7 +9,7 @@
 namespace wexfold {
 
 class EngineView {
-public:
+  public:
     virtual ~EngineView() = default;
     // Every event text of a site as it is made (status, results, interval and speed lines).
     virtual void SiteEvent(int siteIndex, const std::string& text) = 0;
@@ -25,6 +25,20 @@ public:
     virtual void DrawSpeedGraph(std::uint32_t bytes) = 0;
     // A "Warning" message box with an OK button.
     virtual void ShowWarning(const char* text) = 0;
+};
+
+// A view without a window: nothing to paint and no graph on screen. The modes and programs
+// that only follow the events (headless, tests, benchmarks) override what they use.
+class WindowlessView : public EngineView {
+  public:
+    void SiteEvent(int, const std::string&) override {}
+    void ShowDetailText(const std::string&) override {}
+    void SetListImage(int, std::uint32_t) override {}
+    void RedrawSiteList() override {}
+    void PaintAlert(const AlertPaint&) override {}
+    bool SpeedGraphVisible() const override { return false; }
+    void DrawSpeedGraph(std::uint32_t) override {}
+    void ShowWarning(const char*) override {}
 };
 
 }  // namespace wexfold

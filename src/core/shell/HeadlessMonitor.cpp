@@ -15,8 +15,8 @@ namespace wexfold {
 namespace {
 
 // Prints the engine's events; everything that only a window shows is left out.
-class PrintingView final : public EngineView {
-public:
+class PrintingView final : public WindowlessView {
+  public:
     PrintingView(const std::vector<SiteRecord>& sites, std::ostream& out, std::ostream& err)
         : sites_(sites), out_(out), err_(err) {}
 
@@ -26,15 +26,9 @@ public:
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         out_ << sites_[static_cast<std::size_t>(siteIndex)].name << ": " << line << std::endl;
     }
-    void ShowDetailText(const std::string&) override {}
-    void SetListImage(int, std::uint32_t) override {}
-    void RedrawSiteList() override {}
-    void PaintAlert(const AlertPaint&) override {}
-    bool SpeedGraphVisible() const override { return false; }
-    void DrawSpeedGraph(std::uint32_t) override {}
     void ShowWarning(const char* text) override { err_ << "Warning: " << text << std::endl; }
 
-private:
+  private:
     const std::vector<SiteRecord>& sites_;
     std::ostream& out_;
     std::ostream& err_;
