@@ -16,7 +16,7 @@ tests() { ctest --output-on-failure --no-tests=error --timeout 1200 "$@"; }
 "$top/scripts/build.sh" "$top/build"
 (cd "$top/build" && tests -j"$(nproc)" -LE reliability)
 reliabilityLog=$top/build/reliability.log
-(cd "$top/build" && tests -L reliability >"$reliabilityLog" 2>&1) &
+(cd "$top/build" && tests -V -L reliability >"$reliabilityLog" 2>&1) &
 reliability=$!
 
 # The sanitizer runs shorten the long runs; their figures come from the normal build.
