@@ -99,9 +99,9 @@ TEST(SoakTest, HeadlessMonitorOfTheMostSitesAtTheShortestInterval) {
     // Every site starts in the same second, so the fetches come in bursts. The resident size
     // is read between bursts, once a burst's fetches are over: the highest reading in the last
     // interval before the mark, against the highest after it. The mark is the first minute, or
-    // the first sixth of a shorter run but never before the second burst is over: the first
-    // two bursts still grow the allocator's arenas.
-    const int mark = seconds >= 360 ? 60 : std::max(seconds / 6, 2 * kShortestInterval);
+    // the first half of a shorter run but never before the second burst is over: the first
+    // bursts still grow the allocator's arenas.
+    const int mark = seconds >= 360 ? 60 : std::max(seconds / 2, 2 * kShortestInterval);
     long before = 0;
     long after = 0;
     ProcessPeaks peaks;
