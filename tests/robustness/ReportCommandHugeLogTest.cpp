@@ -8,7 +8,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "ChildProcess.h"
+#include "fixtures/ChildProcess.h"
 #include "HugeLogFiles.h"
 #include "fixtures/TempFolder.h"
 

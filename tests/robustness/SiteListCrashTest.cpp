@@ -15,7 +15,7 @@
 #include <sstream>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "fixtures/ChildProcess.h"
 #include "SiteListGenerations.h"
 #include "core/sites/SiteListFile.h"
 #include "fixtures/TempFolder.h"
