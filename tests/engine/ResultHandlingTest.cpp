@@ -9,7 +9,7 @@ namespace {
 const std::string kStamp = " 12:00:00 03/10 2026 ";
 
 class ResultHandlingTest : public EngineTest {
-protected:
+  protected:
     // Sites start switched off, so the engine makes their records and starts nothing.
     void AddIdleSite(const char* name, const char* host, std::uint8_t logAllDetail = 1) {
         sites.push_back(TestSite(name, host, logAllDetail));
@@ -63,17 +63,29 @@ TEST_F(ResultHandlingTest, LogRulesFollowTheSiteOptions) {
 TEST_F(ResultHandlingTest, AccessOrBrokenLinkComesFromReportsAboveTwo) {
     AddIdleSite("one", "a.test");
     StartIdle();
+    EXPECT_EQ(engine->Health(0).verdict, Verdict::kUnchecked);
     BrokenCycle(0);
     EXPECT_EQ(view.EventsOf(0).back(), "! Failed! can't connectivy. end of " + kStamp + "\r\n");
     EXPECT_EQ(engine->alert.alertStep, 0);
     EXPECT_EQ(engine->alert.alertUrl, "http://a.test/");
+    EXPECT_EQ(engine->Health(0).verdict, Verdict::kDown);
 
     engine->alert.alertStep = -1;
     engine->HandleResult(0, RESULT_STARTED);
     Report(0, kStatusRedirecting, 0, 0, "http://a.test/b");
-    engine->HandleResult(0, RESULT_FINISHED);
+    FetchOutcome outcome;
+    outcome.bodyBytes = 300;
+    outcome.timings.firstByte = 0.25;
+    engine->HandleResult(0, RESULT_FINISHED, nullptr, &outcome);
     EXPECT_EQ(view.EventsOf(0).back(), "..Access successed! end of " + kStamp + "\r\n");
     EXPECT_EQ(engine->alert.alertStep, -1);
+    const SiteHealth& health = engine->Health(0);
+    EXPECT_EQ(health.verdict, Verdict::kUp);
+    EXPECT_EQ(health.lastCheck, kNoon);
+    EXPECT_EQ(health.timings.firstByte, 0.25);
+    EXPECT_EQ(health.bytes, 300u);
+    EXPECT_EQ(health.checks, 2u);
+    EXPECT_EQ(health.brokenLinks, 1u);
 
     // A failed call touches neither the flag nor the alert: the finish after it is an access.
     engine->HandleResult(0, RESULT_STARTED);
@@ -81,8 +93,10 @@ TEST_F(ResultHandlingTest, AccessOrBrokenLinkComesFromReportsAboveTwo) {
     engine->HandleResult(0, RESULT_CALL_FAILED);
     EXPECT_EQ(view.EventsOf(0).back(), "! Connect URL FAILED!\r\n");
     EXPECT_EQ(engine->alert.alertStep, -1);
+    EXPECT_EQ(engine->Health(0).verdict, Verdict::kDown);
     engine->HandleResult(0, RESULT_FINISHED);
     EXPECT_EQ(view.CountOf(0, "..Access successed!"), 2);
+    EXPECT_EQ(engine->Health(0).brokenLinks, 1u);
 }
 
 TEST_F(ResultHandlingTest, StatusTextsCarryServiceTextAndProgress) {
@@ -94,10 +108,9 @@ TEST_F(ResultHandlingTest, StatusTextsCarryServiceTextAndProgress) {
     Report(0, 53);
     Report(0, 0);
     Report(0, 54);
-    const std::vector<std::string> expected{"Downloading data \r\n",
-                                            "Downloading data    10 of 20 \r\n",
-                                            "MIME Type available text/html\r\n",
-                                            "SSLUX navblocke \r\n"};
+    const std::vector<std::string> expected{
+        "Downloading data \r\n", "Downloading data    10 of 20 \r\n",
+        "MIME Type available text/html\r\n", "SSLUX navblocke \r\n"};
     EXPECT_EQ(view.EventsOf(0), expected);
 }
 
@@ -129,8 +142,9 @@ TEST_F(ResultHandlingTest, IntervalChangeIsLoggedAlwaysWithoutLineEnd) {
     sites[0].intervalSeconds = 300;
     engine->HandleResult(0, RESULT_INTERVAL_CHANGED);
     engine->HandleResult(0, RESULT_STOPPED);
-    EXPECT_EQ(LogOf(sites[0]), "* 10 seconds interval time.\r\r\n"
-                               "* 300 seconds. Reset interval time by user order.");
+    EXPECT_EQ(LogOf(sites[0]),
+              "* 10 seconds interval time.\r\r\n"
+              "* 300 seconds. Reset interval time by user order.");
     EXPECT_EQ(engine->Monitor(0).statusText.find("Reset interval"), std::string::npos);
 }
 
@@ -159,6 +173,7 @@ TEST_F(ResultHandlingTest, ByteAccountingSharesOnePositionPair) {
     EXPECT_EQ(view.events[0].text, ".Download speed: 10 kb/s " + kStamp + "\r\n");
     EXPECT_EQ(view.events[1].text, ".Download speed: 0 kb/s " + kStamp + "\r\n");
     EXPECT_EQ(engine->Monitor(0).bytesThisSecond, 0u);
+    EXPECT_EQ(engine->Health(0).lastSpeedKb, 10);
     EXPECT_EQ(engine->progressBefore, engine->progressNow);
     // Speed lines are logged only with full detail, and never join the detail text.
     EXPECT_NE(LogOf(sites[0]).find(".Download speed: 10 kb/s"), std::string::npos);
@@ -209,8 +224,7 @@ TEST_F(ResultHandlingTest, AnimationCyclesActiveSitesAndEndsTheAlert) {
     for (int i = 0; i < 11; ++i) engine->AnimationTick();
     std::vector<std::string> images;
     for (const auto& image : view.images) images.push_back(image.text);
-    const std::vector<std::string> expected{"1", "2", "3", "4", "0", "1",
-                                            "2", "3", "4", "0", "1"};
+    const std::vector<std::string> expected{"1", "2", "3", "4", "0", "1", "2", "3", "4", "0", "1"};
     EXPECT_EQ(images, expected);
     EXPECT_EQ(view.redraws, 11);
     // Steps 1 to 10 are drawn, step 11 removes the alert.

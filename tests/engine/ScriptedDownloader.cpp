@@ -63,9 +63,8 @@ FetchOutcome ScriptedDownloader::Fetch(const std::string& url, ProgressSink& sin
     FetchRecord record;
     record.url = url;
     if (script.result == FetchResult::kFinished) {
-        record.file = destination.empty()
-                          ? cacheFolder_ / ("fetch" + std::to_string(slot))
-                          : destination;
+        record.file =
+            destination.empty() ? cacheFolder_ / ("fetch" + std::to_string(slot)) : destination;
         std::ofstream(record.file) << "body";
     }
     auto passGate = [&](const std::shared_ptr<Gate>& gate) {
@@ -75,8 +74,7 @@ FetchOutcome ScriptedDownloader::Fetch(const std::string& url, ProgressSink& sin
     };
     for (const ScriptStep& step : script.steps) {
         if (!passGate(step.gateBefore)) break;
-        const ProgressReport report{step.progress, step.progressMax, step.code,
-                                    step.text.c_str()};
+        const ProgressReport report{step.progress, step.progressMax, step.code, step.text.c_str()};
         if (!sink.OnProgress(report)) {
             record.aborted = true;
             break;
@@ -85,7 +83,9 @@ FetchOutcome ScriptedDownloader::Fetch(const std::string& url, ProgressSink& sin
     }
     if (!record.aborted && !record.stopSeen) passGate(script.gateAtEnd);
     record.ended = true;
-    FetchOutcome outcome{script.result, record.file, {}};
+    FetchOutcome outcome;
+    outcome.result = script.result;
+    outcome.file = record.file;
     std::lock_guard lock(mutex_);
     records_[slot] = std::move(record);
     return outcome;

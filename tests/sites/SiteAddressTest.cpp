@@ -113,6 +113,34 @@ TEST(SiteAddress, UserAndPassword) {
     EXPECT_EQ(ComposedLength(parts), ComposedAddress(parts).size());
 }
 
+// Credentials are taken out of the stored address by what the site holds, never by parsing,
+// so any character of a password survives; what is shown keeps the user name only.
+TEST(SiteAddress, CredentialsComeOutOfTheAddressWhole) {
+    struct Case {
+        std::string user, password, fetchUrl, fetched, shown;
+    };
+    const std::string odd = "p@ /?#:x";
+    const std::vector<Case> cases = {
+        {"", "", "http://host/a?b", "http://host/a?b", "http://host/a?b"},
+        {"joe", "", "http://joe@host/a", "http://host/a", "http://joe@host/a"},
+        {"joe", odd, "http://joe:" + odd + "@host:81/a", "http://host:81/a",
+         "http://joe@host:81/a"},
+        {"a@b", "c:d", "http://a@b:c:d@host", "http://host", "http://a@b@host"},
+        // An address that no longer begins with the credentials: fetched as stored, shown
+        // composed from the parts without the password.
+        {"joe", "pw", "http://old:pw@host/", "http://old:pw@host/", "http://joe@host/a"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fetchUrl);
+        UrlParts parts = HttpParts();
+        ASSERT_TRUE(ParseHostText("host/a", parts));
+        ASSERT_TRUE(AssignUser(parts, c.user));
+        ASSERT_TRUE(AssignPassword(parts, c.password));
+        EXPECT_EQ(AddressWithoutCredentials(c.fetchUrl, parts), c.fetched);
+        EXPECT_EQ(DisplayAddress(c.fetchUrl, parts), c.shown);
+    }
+}
+
 TEST(SiteAddress, MailtoAndEmptyParts) {
     UrlParts parts;
     ClearUrlParts(parts);

@@ -69,6 +69,22 @@ bool Configure(CURL* easy, const CurlAddress& address, const CurlLimits& limits,
     return ok;
 }
 
+// libcurl's stage times, in seconds from the start; a stage not reached reads as negative.
+FetchTimings Timings(CURL* easy, bool answered) {
+    const auto seconds = [easy](CURLINFO info) {
+        curl_off_t micros = 0;
+        return curl_easy_getinfo(easy, info, &micros) == CURLE_OK && micros > 0 ? micros / 1e6
+                                                                                : -1.0;
+    };
+    FetchTimings timings;
+    timings.nameLookup = seconds(CURLINFO_NAMELOOKUP_TIME_T);
+    timings.connect = seconds(CURLINFO_CONNECT_TIME_T);
+    timings.tls = seconds(CURLINFO_APPCONNECT_TIME_T);
+    timings.firstByte = answered ? seconds(CURLINFO_STARTTRANSFER_TIME_T) : -1.0;
+    timings.total = seconds(CURLINFO_TOTAL_TIME_T);
+    return timings;
+}
+
 std::string Describe(CURLcode code, const char* errorBuffer) {
     return errorBuffer[0] != '\0' ? std::string(errorBuffer) : curl_easy_strerror(code);
 }
@@ -129,6 +145,8 @@ FetchOutcome CurlDownloader::Fetch(const std::string& url, ProgressSink& sink,
     FetchOutcome outcome;
     outcome.result = FetchResult::kFinished;
     outcome.file = body.Path();
+    outcome.timings = Timings(easy.get(), transfer.Answered());
+    outcome.bodyBytes = transfer.BodyBytes();
     if (transfer.Aborted()) {
         outcome.error = "aborted";
     } else if (transfer.BodyTooLarge()) {

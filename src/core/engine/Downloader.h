@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "core/engine/SiteHealth.h"
+
 namespace wexfold {
 
 // The status codes a fetch reports (the numbering of the status texts 127 to 179).
@@ -26,12 +28,12 @@ struct ProgressReport {
     std::uint32_t progress;
     std::uint32_t progressMax;  // 0 when unknown
     std::uint32_t statusCode;
-    const char* serviceText;    // UTF-8, may be empty, never null
+    const char* serviceText;  // UTF-8, may be empty, never null
 };
 
 // Receives the reports of one fetch, on the fetching thread.
 class ProgressSink {
-public:
+  public:
     virtual ~ProgressSink() = default;
     // Returns false to abort the fetch.
     virtual bool OnProgress(const ProgressReport& report) = 0;
@@ -48,10 +50,12 @@ struct FetchOutcome {
     FetchResult result = FetchResult::kCallFailed;
     std::filesystem::path file;  // what was written; empty when nothing was
     std::string error;           // a short description when the transfer did not succeed
+    FetchTimings timings;        // how long each stage took
+    std::uint64_t bodyBytes = 0;
 };
 
 class Downloader {
-public:
+  public:
     virtual ~Downloader() = default;
     // Fetches url into destination, or into a new file of the download cache when destination
     // is empty. The caller deletes the file.

@@ -25,6 +25,8 @@ class EngineView {
     virtual void DrawSpeedGraph(std::uint32_t bytes) = 0;
     // A "Warning" message box with an OK button.
     virtual void ShowWarning(const char* text) = 0;
+    // A check of the site ended: its SiteHealth has the new verdict.
+    virtual void HealthChanged(int /*siteIndex*/) {}
 };
 
 // A view without a window: nothing to paint and no graph on screen. The modes and programs

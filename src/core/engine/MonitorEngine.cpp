@@ -16,7 +16,9 @@ MonitorEngine::MonitorEngine(std::vector<SiteRecord>& sites, EventLog& log, Engi
       handover_(std::move(handover)),
       workers_(std::make_shared<Workers>()) {}
 
-MonitorEngine::~MonitorEngine() { Shutdown(std::chrono::milliseconds(0)); }
+MonitorEngine::~MonitorEngine() {
+    Shutdown(std::chrono::milliseconds(0));
+}
 
 std::shared_ptr<SiteMonitor> MonitorEngine::MakeMonitor(int index) {
     const SiteRecord& site = sites_.at(static_cast<std::size_t>(index));
@@ -96,7 +98,7 @@ void MonitorEngine::StartWorker(const std::shared_ptr<SiteMonitor>& monitor,
             }
             const long code =
                 outcome.result == FetchResult::kCallFailed ? RESULT_CALL_FAILED : RESULT_FINISHED;
-            handover->Send([&] { Deliver(monitor.get(), code, nullptr); });
+            handover->Send([&] { Deliver(monitor.get(), code, nullptr, &outcome); });
             std::lock_guard lock(workers->mutex);
             --workers->running;
             workers->ended.notify_all();
@@ -137,10 +139,11 @@ int MonitorEngine::IndexOf(const SiteMonitor* monitor) const {
     return -1;
 }
 
-void MonitorEngine::Deliver(const SiteMonitor* monitor, long code, const ProgressReport* report) {
+void MonitorEngine::Deliver(const SiteMonitor* monitor, long code, const ProgressReport* report,
+                            const FetchOutcome* outcome) {
     if (monitor->removed) return;
     const int index = IndexOf(monitor);
-    if (index >= 0) HandleResult(index, code, report);
+    if (index >= 0) HandleResult(index, code, report, outcome);
 }
 
 bool MonitorEngine::Shutdown(std::chrono::milliseconds limit) {

@@ -37,7 +37,7 @@ constexpr int kAllSites = -1;
 constexpr int kAppendedSite = -2;
 
 class MonitorEngine {
-public:
+  public:
     // sites, log and view belong to the owner and outlive the engine. The constructing thread
     // is the UI thread, where every member is called.
     MonitorEngine(std::vector<SiteRecord>& sites, EventLog& log, EngineView& view,
@@ -58,8 +58,10 @@ public:
     // address and interval, which its next fetch uses.
     void SiteChanged(int index);
 
-    // The handler of every site result.
-    void HandleResult(int siteIndex, long code, const ProgressReport* report = nullptr);
+    // The handler of every site result. A finished or failed fetch brings its outcome, which
+    // the site's health takes its timings and bytes from.
+    void HandleResult(int siteIndex, long code, const ProgressReport* report = nullptr,
+                      const FetchOutcome* outcome = nullptr);
 
     // The 500 ms tick (animation and alert) and the 1000 ms tick (scheduler and speed).
     void AnimationTick();
@@ -71,6 +73,9 @@ public:
 
     int MonitorCount() const { return static_cast<int>(monitors_.size()); }
     SiteMonitor& Monitor(int index) { return *monitors_.at(static_cast<std::size_t>(index)); }
+    const SiteHealth& Health(int index) const {
+        return monitors_.at(static_cast<std::size_t>(index))->health;
+    }
     int RunningWorkers() const;
 
     // Page state the handler consults: the Statistics page's site.
@@ -87,7 +92,7 @@ public:
     std::uint64_t finishedFetches = 0;
     std::uint64_t brokenLinks = 0;
 
-private:
+  private:
     struct Workers {
         std::mutex mutex;
         std::condition_variable ended;
@@ -96,12 +101,14 @@ private:
 
     std::shared_ptr<SiteMonitor> MakeMonitor(int index);
     void StartWorker(const std::shared_ptr<SiteMonitor>& monitor, const char* failureText);
-    void Deliver(const SiteMonitor* monitor, long code, const ProgressReport* report);
+    void Deliver(const SiteMonitor* monitor, long code, const ProgressReport* report,
+                 const FetchOutcome* outcome = nullptr);
     int IndexOf(const SiteMonitor* monitor) const;
     bool SiteEventText(SiteMonitor& monitor, SiteRecord& site, long code,
-                       const ProgressReport* report);
+                       const ProgressReport* report, const FetchOutcome* outcome);
     void ProgressEvent(SiteMonitor& monitor, const ProgressReport& report);
     void BrokenLink(SiteMonitor& monitor, SiteRecord& site);
+    void CheckEnded(int siteIndex, Verdict verdict, const FetchOutcome* outcome);
     void SpeedTick();
     void Log(const SiteRecord& site, const std::string& text);
 

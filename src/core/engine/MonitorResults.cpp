@@ -14,7 +14,9 @@ constexpr std::uint32_t kLastStatus = 53;
 constexpr int kStatusTextBase = 126;
 constexpr std::size_t kDetailLines = 10;
 
-bool LogsDetail(const SiteRecord& site) { return site.logEnabled == 1 && site.logAllDetail == 1; }
+bool LogsDetail(const SiteRecord& site) {
+    return site.logEnabled == 1 && site.logAllDetail == 1;
+}
 
 }  // namespace
 
@@ -22,9 +24,12 @@ int CountLines(const std::string& text) {
     return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-void MonitorEngine::Log(const SiteRecord& site, const std::string& text) { log_.Append(site, text); }
+void MonitorEngine::Log(const SiteRecord& site, const std::string& text) {
+    log_.Append(site, text);
+}
 
-void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport* report) {
+void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport* report,
+                                 const FetchOutcome* outcome) {
     if (siteIndex == -1) {
         if (code == RESULT_SPEED_TICK) SpeedTick();
         return;
@@ -35,7 +40,7 @@ void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport*
     }
     SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(siteIndex)];
     SiteRecord& site = sites_[static_cast<std::size_t>(siteIndex)];
-    if (SiteEventText(monitor, site, code, report)) {
+    if (SiteEventText(monitor, site, code, report, outcome)) {
         if (static_cast<std::size_t>(CountLines(monitor.statusText)) > kDetailLines) {
             monitor.statusText.clear();
         }
@@ -52,7 +57,7 @@ void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport*
 
 // Builds eventText for the result; false when the result makes no event of the site's own.
 bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long code,
-                                  const ProgressReport* report) {
+                                  const ProgressReport* report, const FetchOutcome* outcome) {
     switch (code) {
         case RESULT_INTERVAL_CHANGED:
             eventText = FormatText(Text(195), site.intervalSeconds);
@@ -70,13 +75,17 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
             ++finishedFetches;
             if (monitor.gotResponse == 0) {
                 BrokenLink(monitor, site);
+                ++monitor.health.brokenLinks;
+                CheckEnded(monitor.siteIndex, Verdict::kDown, outcome);
             } else {
                 eventText = std::string(Text(193)) + log_.DateText(DateKind::kStamp) + "\r\n";
                 monitor.gotResponse = 0;
+                CheckEnded(monitor.siteIndex, Verdict::kUp, outcome);
             }
             return true;
         case RESULT_CALL_FAILED:
             eventText = Text(194);
+            CheckEnded(monitor.siteIndex, Verdict::kDown, outcome);
             return true;
         default:
             if (!report || report->statusCode < kFirstStatus || report->statusCode > kLastStatus) {
@@ -95,6 +104,17 @@ void MonitorEngine::BrokenLink(SiteMonitor& monitor, SiteRecord& site) {
     if (alert.BrokenLink(stamp, monitor.fetchUrl, site.alertOnLoss, site.alertMinutes)) {
         view_.PaintAlert(alert.Paint());
     }
+}
+
+void MonitorEngine::CheckEnded(int siteIndex, Verdict verdict, const FetchOutcome* outcome) {
+    SiteHealth& health = monitors_[static_cast<std::size_t>(siteIndex)]->health;
+    health.verdict = verdict;
+    health.lastCheck = log_.Now();
+    ++health.checks;
+    health.timings = outcome != nullptr ? outcome->timings : FetchTimings{};
+    health.lastBytes = outcome != nullptr ? outcome->bodyBytes : 0;
+    health.bytes += health.lastBytes;
+    view_.HealthChanged(siteIndex);
 }
 
 void MonitorEngine::ProgressEvent(SiteMonitor& monitor, const ProgressReport& report) {
@@ -131,6 +151,7 @@ void MonitorEngine::SpeedTick() {
         if (LogsDetail(site)) Log(site, text);
         view_.SiteEvent(i, text);
         monitor.bytesThisSecond = 0;
+        monitor.health.lastSpeedKb = kb;
     }
     progressBefore = progressNow;
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/engine/Downloader.h"
+#include "core/engine/SiteHealth.h"
 #include "core/engine/SyncHandover.h"
 
 namespace wexfold {
@@ -23,7 +24,7 @@ enum MonitorMode : std::uint16_t {
 // to the UI thread; once the site is stopped (mode 2) the next report aborts the fetch. Any
 // other mode is update mode: reports go to the update checker, and a set cancel flag aborts.
 class urlCallback final : public ProgressSink {
-public:
+  public:
     bool OnProgress(const ProgressReport& report) override;
     bool StopRequested() override;
 
@@ -34,7 +35,7 @@ public:
     // Update mode only: set by the update checker to cancel its download.
     std::shared_ptr<std::atomic<bool>> cancelEvent;
 
-private:
+  private:
     bool Deliver(const ProgressReport* report);
     bool Closing() const;
 };
@@ -50,6 +51,7 @@ struct SiteMonitor {
     std::uint32_t elapsedSeconds = 0;
     // Set when the site is removed: its late reports are dropped.
     bool removed = false;
+    SiteHealth health;
 
     SiteMonitor() { statusText.reserve(500); }
 };

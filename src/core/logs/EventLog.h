@@ -24,7 +24,7 @@ enum class DateKind {
 };
 
 class EventLog {
-public:
+  public:
     // sites is the program's site list; the midnight change and exit logging walk it. An empty
     // base means the process's current directory, asked anew at every use.
     EventLog(const Clock& clock, std::vector<SiteRecord>& sites, std::filesystem::path base = {});
@@ -56,10 +56,13 @@ public:
     // month-old file deleted where autoDeleteLogs is 1.
     void ExitLogging();
 
+    // The clock's time, in seconds since 1970-01-01 UTC.
+    std::int64_t Now() const { return clock_.Now(); }
+
     // The folder that holds the site folders ("log" below the base).
     std::filesystem::path LogRoot() const;
 
-private:
+  private:
     std::filesystem::path Base() const;
     std::string Format(DateKind kind, std::int64_t now) const;
     void OpenToday(SiteRecord& site);

@@ -145,6 +145,46 @@ bool ComposeFetchUrl(SiteRecord& record) {
     return ComposeAddress(record.url, record.fetchUrl, sizeof record.fetchUrl);
 }
 
+namespace {
+
+// The length of "scheme://user[:password]@" when fetchUrl begins with it, else 0.
+std::size_t CredentialPrefix(const std::string& fetchUrl, const UrlParts& parts,
+                             std::size_t& schemePart) {
+    const std::string_view user = Text(parts.userName);
+    if (user.empty()) return 0;
+    std::string prefix(Text(parts.scheme));
+    prefix += parts.schemeId == kSchemeMailto ? ":" : "://";
+    schemePart = prefix.size();
+    prefix.append(user);
+    const std::string_view password = Text(parts.password);
+    if (!password.empty()) prefix.append(":").append(password);
+    prefix.push_back('@');
+    return fetchUrl.compare(0, prefix.size(), prefix) == 0 ? prefix.size() : 0;
+}
+
+}  // namespace
+
+std::string AddressWithoutCredentials(const std::string& fetchUrl, const UrlParts& parts) {
+    std::size_t schemePart = 0;
+    const std::size_t prefix = CredentialPrefix(fetchUrl, parts, schemePart);
+    if (prefix == 0) return fetchUrl;
+    return fetchUrl.substr(0, schemePart) + fetchUrl.substr(prefix);
+}
+
+std::string DisplayAddress(const std::string& fetchUrl, const UrlParts& parts) {
+    if (parts.userName[0] == '\0') return fetchUrl;
+    std::size_t schemePart = 0;
+    const std::size_t prefix = CredentialPrefix(fetchUrl, parts, schemePart);
+    if (prefix != 0) {
+        return fetchUrl.substr(0, schemePart) + std::string(Text(parts.userName)) + "@" +
+               fetchUrl.substr(prefix);
+    }
+    UrlParts shown = parts;
+    std::memset(shown.password, 0, sizeof shown.password);
+    shown.passwordLength = 0;
+    return ComposedAddress(shown);
+}
+
 std::string AddressText(const UrlParts& parts) {
     std::string out(Text(parts.hostName));
     const std::string_view path = Text(parts.urlPath);

@@ -90,6 +90,17 @@ bool ComposeAddress(const UrlParts& parts, char* buffer, std::size_t capacity);
 // characters leaves it empty (false).
 bool ComposeFetchUrl(SiteRecord& record);
 
+// fetchUrl with the site's user name and password taken out ("http://host/" for
+// "http://joe:pw@host/"): the downloader gets this address and the credentials apart, so no
+// character of a password is ever read as part of an address. An address that does not begin
+// with the site's scheme and credentials is returned as it is.
+std::string AddressWithoutCredentials(const std::string& fetchUrl, const UrlParts& parts);
+
+// The address as the program shows and writes it: fetchUrl with the user name kept and the
+// password left out ("http://joe@host/"). When fetchUrl does not begin with the site's
+// credentials, the address composed from the parts without the password.
+std::string DisplayAddress(const std::string& fetchUrl, const UrlParts& parts);
+
 // The editable text of an address: the host, '/' and the path when there is a path, then the
 // query. ParseHostText of this text gives back the same host, path and query.
 std::string AddressText(const UrlParts& parts);
