@@ -87,18 +87,18 @@ void Import(SiteRecord& record, std::vector<SiteRecord>& list, const LoadHooks& 
         if (hooks.full) hooks.full(record);
         return;
     }
-    if (hooks.loaded) hooks.loaded(record);
+    // Only a record that stays is loaded (its log opened, its interval line written).
     if (match < 0) {
+        if (hooks.loaded) hooks.loaded(record);
         list.push_back(record);
         if (hooks.appended) hooks.appended(static_cast<int>(list.size()) - 1);
         return;
     }
     if (hooks.askReplace && hooks.askReplace(record)) {
         if (hooks.released) hooks.released(list[match]);
+        if (hooks.loaded) hooks.loaded(record);
         list[match] = record;
         if (hooks.replaced) hooks.replaced(match);
-    } else if (hooks.released) {
-        hooks.released(record);
     }
 }
 

@@ -12,8 +12,9 @@
 namespace wexfold {
 
 struct LoadHooks {
-    // Called for each record read, before it enters the list: opens its log file and writes
-    // the interval line.
+    // Called for each record that enters the list, before it does (appended, or replacing a
+    // site after a Yes): opens its log file and writes the interval line. A record the answer
+    // No drops is never loaded.
     std::function<void(SiteRecord&)> loaded;
     // Import only: asked for a record whose name matches an existing site; true replaces the
     // site in place, false drops the loaded record.
@@ -26,8 +27,8 @@ struct LoadHooks {
     // is not called for it). At start-up such a record is kept, since the log refuses to
     // build a path from it, so nothing the user stored is lost.
     std::function<void(const SiteRecord& dropped)> refused;
-    // Import only: a record that leaves after loaded ran for it: the loaded record that the
-    // answer No dropped, or the old site that the answer Yes replaced. Its log can be closed.
+    // Import only: the old site that the answer Yes replaced, before the new record is loaded.
+    // Its log can be closed.
     std::function<void(SiteRecord& gone)> released;
     // Import only: a list of maxSites sites takes no new one; each record that finds it full is
     // dropped (loaded is not called for it) and handed to full. A replace still goes through.
