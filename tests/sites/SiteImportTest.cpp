@@ -50,7 +50,7 @@ class SiteImport : public ::testing::Test {
         LoadSiteList("in.wxf", list, hooks);
     }
 
-    ScratchFolder folder;
+    TempFolder folder{true};
     std::vector<SiteRecord> list;
     LoadHooks hooks;
     std::vector<std::string> events;

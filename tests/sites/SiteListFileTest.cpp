@@ -1,7 +1,8 @@
-// The stored bytes of the site list file: text-mode newline translation and the cut into
-// whole records, checked against files built by hand.
+// The stored bytes of the site list file: records at their offsets, text-mode newline
+// translation and the cut into whole records, checked against files built by hand.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "SiteTestSupport.h"
@@ -14,24 +15,13 @@ namespace {
 using namespace std::string_literals;
 
 TEST(TextModeCodec, TranslatesOnlyLineFeeds) {
-    struct Case {
-        std::string bytes;
-        std::string stored;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", ""},           {"a\nb\n", "a\r\nb\r\n"},       {"\r", "\r"},
+        {"\r\n", "\r\r\n"}, {"\x1A\0\x0D"s, "\x1A\0\x0D"s}, {"\r\r\n\x1A", "\r\r\r\n\x1A"},
     };
-    const std::vector<Case> cases = {
-        {"", ""},
-        {"\n", "\r\n"},
-        {"a\nb\n", "a\r\nb\r\n"},
-        {"\r", "\r"},
-        {"\r\n", "\r\r\n"},
-        {"\x1A\0\x0D"s, "\x1A\0\x0D"s},
-        {"\n\n", "\r\n\r\n"},
-        {"a\r", "a\r"},
-        {"\r\r\n\x1A", "\r\r\r\n\x1A"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(EncodeTextMode(c.bytes), c.stored) << ::testing::PrintToString(c.bytes);
-        EXPECT_EQ(DecodeTextMode(c.stored), c.bytes) << ::testing::PrintToString(c.stored);
+    for (const auto& [bytes, stored] : cases) {
+        EXPECT_EQ(EncodeTextMode(bytes), stored) << ::testing::PrintToString(bytes);
+        EXPECT_EQ(DecodeTextMode(stored), bytes) << ::testing::PrintToString(stored);
     }
 }
 
@@ -43,62 +33,82 @@ class SiteListFile : public ::testing::Test {
         return list;
     }
 
-    ScratchFolder folder;
+    TempFolder folder{true};
 };
 
-TEST_F(SiteListFile, DefaultIntervalIsStoredAs4973Bytes) {
-    const std::string image = DefaultImage("alpha");
-    ASSERT_TRUE(SaveSiteList({FromImage(image)}));
-
-    const std::string stored = ReadFile("siteurl");
-    ASSERT_EQ(stored.size(), 4973u);
-    EXPECT_EQ(stored, StoredDefault(image));
-    EXPECT_EQ(stored.substr(4956, 2), "\r\n");
-
-    const auto list = Load();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(ImageOf(list[0]), image);
+// Each record is built field by field, saved, compared with its image written by hand at the
+// stored offsets (every LF stored as CR LF), and loaded back unchanged.
+TEST_F(SiteListFile, RecordsAreStoredAtTheirOffsetsInTextMode) {
+    struct Case {
+        const char* what;
+        std::function<void(SiteRecord&)> fill;
+        std::function<void(std::string&)> image;
+        std::size_t storedSize;
+    };
+    const std::string path = "x\r\n\n\r\x1Ay"s;
+    const std::vector<Case> cases = {
+        {"defaults: the 0x0A of interval 10 makes 4973 bytes", [](SiteRecord&) {},
+         [](std::string&) {}, 4973},
+        {"port 26 is the byte 0x1A, which does not end the file",
+         [](SiteRecord& r) { r.url.port = 26; }, [](std::string& i) { PutU16(i, 12 + 4646, 26); },
+         4973},
+        {"port 2573 holds CR LF already", [](SiteRecord& r) { r.url.port = 2573; },
+         [](std::string& i) { PutU16(i, 12 + 4646, 2573); }, 4974},
+        {"every field",
+         [&](SiteRecord& r) {
+             std::strcpy(r.url.userName, "joe");
+             r.url.userNameLength = 3;
+             std::memcpy(r.url.urlPath, path.data(), path.size());
+             r.url.urlPathLength = static_cast<std::uint32_t>(path.size());
+             std::strcpy(r.fetchUrl, "http://joe@h/");
+             r.listImage = 4;
+             r.active = 1;
+             r.intervalUnit = kIntervalMinutes;
+             r.intervalSeconds = 0x00BBCCDD;
+             r.alertMinutes = 45;
+             r.logAllDetail = 0;
+             r.logFile = 77;  // a run-time handle is never stored
+         },
+         [&](std::string& i) {
+             PutBytes(i, 12 + 290, "joe");
+             PutU32(i, 12 + 4660, 3);
+             PutBytes(i, 12 + 548, path);
+             PutU32(i, 12 + 4668, static_cast<std::uint32_t>(path.size()));
+             PutBytes(i, 4693, "http://joe@h/");
+             PutU32(i, 4688, 4);
+             i[4692] = 1;
+             PutU16(i, 4952, 2);
+             PutU32(i, 4956, 0x00BBCCDD);
+             PutU16(i, 4962, 45);
+             i[4965] = 0;
+         },
+         4974},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SiteRecord record = NewSiteRecord();
+        std::strcpy(record.name, "site");
+        c.fill(record);
+        std::string image = DefaultImage("site");
+        c.image(image);
+        ASSERT_TRUE(SaveSiteList({record}));
+        const std::string stored = FileText("siteurl");
+        EXPECT_EQ(stored.size(), c.storedSize);
+        EXPECT_EQ(DecodeTextMode(stored), image);
+        EXPECT_EQ(stored, EncodeTextMode(image));
+        const auto list = Load();
+        ASSERT_EQ(list.size(), 1u);
+        record.logFile = 0;
+        EXPECT_EQ(ImageOf(list[0]), ImageOf(record));
+    }
 }
 
-TEST_F(SiteListFile, EndOfFileByteDoesNotEndTheLoad) {
-    std::string first = DefaultImage("first");
-    PutU16(first, 12 + 4646, 26);
-    WriteFile("siteurl", StoredDefault(first) + StoredDefault(DefaultImage("second")));
-
-    const auto list = Load();
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(ImageOf(list[0]), first);
-    EXPECT_EQ(list[0].url.port, 26);
-    EXPECT_STREQ(list[1].name, "second");
-}
-
-TEST_F(SiteListFile, StoredCrLfInsideARecordRoundTrips) {
-    std::string image = DefaultImage("crlf");
-    PutU16(image, 12 + 4646, 2573);  // bytes 0x0D 0x0A
-    ASSERT_TRUE(SaveSiteList({FromImage(image)}));
-
-    std::string expected = image;
-    expected.insert(4956, 1, '\r');
-    expected.insert(12 + 4646 + 1, 1, '\r');
-    const std::string stored = ReadFile("siteurl");
-    EXPECT_EQ(stored, expected);
-    EXPECT_EQ(stored.substr(12 + 4646, 3), "\x0D\x0D\x0A");
-
-    const auto list = Load();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].url.port, 2573);
-    EXPECT_EQ(ImageOf(list[0]), image);
-}
-
-TEST_F(SiteListFile, FinalPartialRecordIsIgnored) {
+TEST_F(SiteListFile, OnlyWholeRecordsAreRead) {
     std::string first = DefaultImage("one");
     std::string second = DefaultImage("two");
     PutU32(first, 4956, 30);  // no 0x0A anywhere, so stored and decoded sizes agree
     PutU32(second, 4956, 30);
-    const std::string tail(56, 'x');
-    WriteFile("siteurl", first + second + tail);
-    ASSERT_EQ(ReadFile("siteurl").size(), 10000u);
-
+    WriteFile("siteurl", first + second + std::string(56, 'x'));
     const auto list = Load();
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(ImageOf(list[0]), first);
@@ -106,6 +116,9 @@ TEST_F(SiteListFile, FinalPartialRecordIsIgnored) {
 
     WriteFile("short", std::string(4971, 'a'));
     EXPECT_TRUE(Load("short").empty());
+    std::vector<SiteRecord> kept{FromImage(first)};
+    LoadSiteList("nothing.wxf", kept, {});
+    EXPECT_EQ(kept.size(), 1u);
 }
 
 TEST_F(SiteListFile, CrLfSplitAcrossReadPiecesIsJoined) {
@@ -122,51 +135,13 @@ TEST_F(SiteListFile, CrLfSplitAcrossReadPiecesIsJoined) {
     const std::string path = std::string(339, 'p') + "\n";
     PutBytes(last, 12 + 548, path);
     PutU32(last, 12 + 4668, static_cast<std::uint32_t>(path.size()));
-    std::string lastStored = last;
-    lastStored.insert(899, 1, '\r');
-    stored += lastStored;
+    stored += EncodeTextMode(last);
     ASSERT_EQ(stored.substr(65535, 2), "\r\n");
     WriteFile("siteurl", stored);
 
     const auto list = Load();
     ASSERT_EQ(list.size(), 14u);
     EXPECT_EQ(ImageOf(list[13]), last);
-}
-
-TEST_F(SiteListFile, MissingFileLeavesTheListAlone) {
-    std::vector<SiteRecord> list{FromImage(DefaultImage("kept"))};
-    int calls = 0;
-    LoadHooks hooks;
-    hooks.loaded = [&](SiteRecord&) { ++calls; };
-    LoadSiteList({}, list, hooks);
-    LoadSiteList("nothing.wxf", list, hooks);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_STREQ(list[0].name, "kept");
-    EXPECT_EQ(calls, 0);
-}
-
-TEST_F(SiteListFile, ListOfEveryByteKindRoundTrips) {
-    std::vector<SiteRecord> list;
-    for (const char* name : {"a", "b\r", "c\x1A"}) {
-        std::string image = DefaultImage(name);
-        const std::string text = "x\r\n\n\r\x1Ay"s;
-        PutBytes(image, 12 + 548, text);
-        PutU32(image, 12 + 4668, static_cast<std::uint32_t>(text.size()));
-        list.push_back(FromImage(image));
-    }
-    list[1].logFile = 77;  // a run-time handle is never stored
-    ASSERT_TRUE(SaveSiteList(list));
-    // Each record gains three CRs (two in the path, one in the interval) before logFile.
-    const std::size_t secondLogFile = (4972 + 3) + 4968 + 3;
-    EXPECT_EQ(ReadFile("siteurl").substr(secondLogFile, 4), "\0\0\0\0"s);
-
-    // Start-up keeps names that import would refuse, such as these with control bytes.
-    const auto loaded = Load();
-    ASSERT_EQ(loaded.size(), 3u);
-    list[1].logFile = 0;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        EXPECT_EQ(ImageOf(loaded[i]), ImageOf(list[i])) << i;
-    }
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ class SiteListSave : public ::testing::Test {
         return list;
     }
 
-    ScratchFolder folder;
+    TempFolder folder{true};
 };
 
 TEST_F(SiteListSave, FileIsReadableByItsOwnerOnly) {
@@ -48,7 +48,7 @@ TEST_F(SiteListSave, FileIsReadableByItsOwnerOnly) {
 
 TEST_F(SiteListSave, WriteFailingPartWayKeepsTheOldFile) {
     ASSERT_TRUE(SaveSiteList(Sites(1)));
-    const std::string before = ReadFile("siteurl");
+    const std::string before = FileText("siteurl");
 
     // A file size limit makes the write of three records stop after 8000 bytes, as a full
     // disk would; the limit holds for root too.
@@ -62,7 +62,7 @@ TEST_F(SiteListSave, WriteFailingPartWayKeepsTheOldFile) {
     ::setrlimit(RLIMIT_FSIZE, &old);
 
     EXPECT_FALSE(saved);
-    EXPECT_EQ(ReadFile("siteurl"), before);
+    EXPECT_EQ(FileText("siteurl"), before);
     EXPECT_EQ(Entries(), std::vector<std::string>{"siteurl"});
 }
 
@@ -70,7 +70,7 @@ TEST_F(SiteListSave, TargetThatCannotBeReplacedReportsFailure) {
     fs::create_directory("siteurl");
     WriteFile("siteurl/inside", "kept");
     EXPECT_FALSE(SaveSiteList(Sites(2)));
-    EXPECT_EQ(ReadFile("siteurl/inside"), "kept");
+    EXPECT_EQ(FileText("siteurl/inside"), "kept");
     EXPECT_EQ(Entries(), std::vector<std::string>{"siteurl"});
 
     EXPECT_FALSE(SaveSiteList(Sites(1), (folder.Path() / "missing" / "x.wxf").string()));

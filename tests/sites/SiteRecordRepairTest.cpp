@@ -35,7 +35,7 @@ TEST(RecordRepair, UnterminatedTextsAreCutInsideTheirArrays) {
     PutU32(image, 4968, 0xDEADBEEF);
     image[4949] = 7;  // padding
 
-    ScratchFolder folder;
+    TempFolder folder{true};
     WriteFile("siteurl", image);
     std::vector<SiteRecord> list;
     LoadSiteList({}, list, {});

@@ -1,16 +1,15 @@
-// Helpers of the site tests: record images built byte by byte at their stored offsets, and a
-// scratch folder that is the current directory while a test runs.
+// Helpers of the site tests: record images built byte by byte at their stored offsets.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
 #include "core/sites/SiteRecord.h"
+#include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {
 
@@ -60,37 +59,8 @@ inline std::string ImageOf(const SiteRecord& record) {
     return {reinterpret_cast<const char*>(&record), sizeof record};
 }
 
-inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
-
-// A fresh folder below the system's temporary folder, made the current directory for the
-// life of the object.
-class ScratchFolder {
-  public:
-    ScratchFolder() : previous_(std::filesystem::current_path()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "wexfold-sites-XXXXXX");
-        path_ = mkdtemp(pattern.data());
-        std::filesystem::current_path(path_);
-    }
-    ~ScratchFolder() {
-        std::filesystem::current_path(previous_);
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-
-  private:
-    std::filesystem::path previous_;
-    std::filesystem::path path_;
-};
 
 }  // namespace wexfold::testing
