@@ -1,14 +1,11 @@
 // The site list file survives a crash at any moment: a child program saves and imports lists
 // through the product's code and is killed with SIGKILL at random moments; after each kill the
-// file must hold exactly the last list saved or the one being saved, never a mix. A save onto
-// a full disk fails cleanly and keeps the old file.
+// file must hold exactly the last list saved or the one being saved, never a mix.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -109,58 +106,6 @@ TEST(SiteListCrash, KilledSavesAndImportsLeaveAWholeList) {
         "%d kills over %d generations; %d inside a save, %d of those found the new list; "
         "%zu temporary files left by the kills\n",
         kKills, generation, midSave, newFound, leftovers);
-}
-
-// A tmpfs of a given size mounted on a folder for as long as the object lives.
-class SmallDisk {
-  public:
-    SmallDisk(const std::filesystem::path& where, const char* size) : where_(where) {
-        const std::string options = std::string("size=") + size;
-        mounted_ = ::mount("tmpfs", where.c_str(), "tmpfs", 0, options.c_str()) == 0;
-        error_ = mounted_ ? 0 : errno;
-    }
-    ~SmallDisk() {
-        if (mounted_) ::umount2(where_.c_str(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-
-    bool Mounted() const { return mounted_; }
-    const char* Error() const { return std::strerror(error_); }
-
-  private:
-    std::filesystem::path where_;
-    bool mounted_ = false;
-    int error_ = 0;
-};
-
-TEST(SiteListCrash, SaveOntoAFullDiskFailsAndKeepsTheOldFile) {
-    TempFolder folder;
-    const SmallDisk disk(folder.Path(), "128k");
-    if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a tmpfs here: " << disk.Error();
-    const std::string listFile = (folder.Path() / "siteurl").string();
-    ASSERT_TRUE(SaveSiteList(GenerationSites(2), listFile));  // 15 sites, about 75 kB
-    const std::string before = FileText(listFile);
-
-    // 22 sites would fit on the empty disk, but not beside the list they replace.
-    const std::vector<SiteRecord> bigger = GenerationSites(3);
-    ASSERT_EQ(bigger.size(), 22u);
-    EXPECT_FALSE(SaveSiteList(bigger, listFile));
-    EXPECT_EQ(FileText(listFile), before);
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-        names.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(names, std::vector<std::string>{"siteurl"});
-
-    // The space of the failed attempt is free again: a smaller list is saved whole.
-    const std::vector<SiteRecord> smaller = GenerationSites(1);
-    ASSERT_EQ(smaller.size(), 8u);
-    ASSERT_TRUE(SaveSiteList(smaller, listFile));
-    std::vector<SiteRecord> loaded;
-    LoadSiteList(listFile, loaded, {});
-    ASSERT_EQ(loaded.size(), smaller.size());
-    EXPECT_EQ(std::memcmp(loaded.data(), smaller.data(), sizeof(SiteRecord) * smaller.size()), 0);
 }
 
 }  // namespace
