@@ -67,7 +67,7 @@ int main() {
     sites[0].autoDeleteLogs = 0;
     const double writeTime = Time([&] {
         wexfold::EventLog log(clock, sites, base);
-        log.OpenSiteLog(sites[0], true);
+        log.OpenSiteLog(sites[0]);
         while (clock.Now() < first + kDays * 86400LL) WriteFetch(log, clock, sites[0]);
     });
 

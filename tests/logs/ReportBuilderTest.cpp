@@ -202,7 +202,7 @@ TEST_F(ReportFilesTest, OnlyTheDaysWithAFileAddPages) {
     sites[0].intervalSeconds = 30;
     {
         EventLog log(clock, sites, folder.Path());
-        log.OpenSiteLog(sites[0], true);
+        log.OpenSiteLog(sites[0]);
         log.Append(sites[0], Text(191) + log.DateText(DateKind::kStamp) + "\r\n");
         log.Append(sites[0], Text(192) + log.DateText(DateKind::kStamp) + "\r\n");
         log.ExitLogging();
