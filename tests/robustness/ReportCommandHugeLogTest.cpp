@@ -18,6 +18,7 @@ namespace {
 
 constexpr long kPeakLimitKb = 64 * 1024;
 
+#ifdef WEXFOLD_PROGRAM
 // Runs the report with the filter, its output going to output; returns the child's end.
 ChildEnd RunReport(const std::filesystem::path& folder, const char* filter,
                    const std::filesystem::path& output) {
@@ -39,6 +40,7 @@ ChildEnd RunReport(const std::filesystem::path& folder, const char* filter,
     EXPECT_LT(end.peakRssKb, kPeakLimitKb);
     return end;
 }
+#endif
 
 TEST(ReportCommandHugeLog, ListsEveryLineInBoundedMemory) {
 #ifndef WEXFOLD_PROGRAM
