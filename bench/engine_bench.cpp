@@ -76,7 +76,7 @@ Figures RunEngine(const std::string& url, const std::filesystem::path& folder, i
     }
     SystemClock clock;
     EventLog log(clock, sites, folder);
-    for (SiteRecord& site : sites) log.OpenSiteLog(site, true);
+    for (SiteRecord& site : sites) log.OpenSiteLog(site);
     CountingView view;
     auto handover = std::make_shared<SyncHandover>();
     auto downloader = std::make_shared<CurlDownloader>(CurlLimits{}, folder / "cache");

@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev python3 python3-pyftpdlib
     xvfb xauth x11-utils desktop-file-utils fonts-wqy-microhei
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev tzdata
 )
 
 missing=()

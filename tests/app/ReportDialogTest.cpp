@@ -30,7 +30,7 @@ class ReportDialogTest : public ::testing::Test {
   protected:
     // Writes "shop"'s files as the engine does: on December 1 at a 30 s interval, 3 broken
     // lines, 9 success lines and speeds of 100 and 50 kb/s, then on December 3, after the day
-    // change, extra broken lines at the default 10 s.
+    // change, extra broken lines, still at 30 s.
     void WriteDays(int laterBroken = 1, int firstBroken = 3) {
         std::vector<SiteRecord> sites{NewSiteRecord()};
         std::snprintf(sites[0].name, sizeof sites[0].name, "shop");
@@ -40,14 +40,13 @@ class ReportDialogTest : public ::testing::Test {
             log.Append(sites[0], text + log.DateText(DateKind::kStamp) + "\r\n");
         };
         clock.Set(At(2026, 12, 1, 9));
-        log.OpenSiteLog(sites[0], true);
+        log.OpenSiteLog(sites[0]);
         event(Text(191));
         for (int i = 0; i < firstBroken; ++i) event(Text(192));
         for (int i = 0; i < 9; ++i) event(Text(193));
         event(FormatText(Text(196), 100));
         event(FormatText(Text(196), 50));
         clock.Set(At(2026, 12, 3, 9));
-        log.ReopenLogFiles();
         for (int i = 0; i < laterBroken; ++i) event(Text(192));
         log.ExitLogging();
     }
@@ -95,12 +94,12 @@ TEST_F(ReportDialogTest, ShowsTheFiguresCaptionAndFirstPage) {
     EXPECT_EQ(TextOf(dialog, "urlLabel"), "URL: http://shop.example/");
     EXPECT_EQ(TextOf(dialog, "dateLabel"), "Form: December 01, 2026\nTo:     December 03, 2026");
 
-    // The figures are the templates until the timer first writes the sums: 3 x 30 s + 10 s
-    // broken against 9 x 30 s connected.
+    // The figures are the templates until the timer first writes the sums: 4 x 30 s broken
+    // against 9 x 30 s connected.
     EXPECT_EQ(TextOf(dialog, "brokenLabel"), "Break Rate: 0%, 0 Minutes ");
     ASSERT_TRUE(FiguresShown(dialog));
-    EXPECT_EQ(TextOf(dialog, "brokenLabel"), "Broken link Rate: 27%, 1.66 Minutes");
-    EXPECT_EQ(TextOf(dialog, "connectivityLabel"), "Connectivity Rate:72%, 4.50 Minutes");
+    EXPECT_EQ(TextOf(dialog, "brokenLabel"), "Broken link Rate: 30%, 2 Minutes");
+    EXPECT_EQ(TextOf(dialog, "connectivityLabel"), "Connectivity Rate:69%, 4.50 Minutes");
     EXPECT_EQ(TextOf(dialog, "speedLabel"), "Average download speed: 75 kb/s");
 
     // One page per file; page 0 lists December 1 with one log entry per line.
@@ -193,10 +192,10 @@ TEST_F(ReportDialogTest, ChartDrawsTheBuildersDays) {
         EXPECT_DOUBLE_EQ(chart->ConnectedMinutes()->at(i), days[i].connectedSeconds / 60.0) << i;
     }
     EXPECT_EQ(chart->DayLabels(), QStringList({"12/01", "12/02", "12/03"}));
-    // What the files hold: 90 s broken and 270 s connected on the 1st, 20 s broken on the 3rd.
+    // What the files hold: 90 s broken and 270 s connected on the 1st, 60 s broken on the 3rd.
     EXPECT_DOUBLE_EQ(chart->BrokenMinutes()->at(0), 1.5);
     EXPECT_DOUBLE_EQ(chart->ConnectedMinutes()->at(0), 4.5);
-    EXPECT_DOUBLE_EQ(chart->BrokenMinutes()->at(2), 20 / 60.0);
+    EXPECT_DOUBLE_EQ(chart->BrokenMinutes()->at(2), 1.0);
     // Only the day with speed lines has a point, at its own average.
     ASSERT_EQ(chart->Speed()->count(), 1);
     EXPECT_EQ(chart->Speed()->at(0), QPointF(0, days[0].averageSpeed));

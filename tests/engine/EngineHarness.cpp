@@ -44,7 +44,7 @@ EngineTest::~EngineTest() {
 
 void EngineTest::StartEngine() {
     log = std::make_unique<EventLog>(clock, sites, folder.Path());
-    for (SiteRecord& site : sites) log->OpenSiteLog(site, true);
+    for (SiteRecord& site : sites) log->OpenSiteLog(site);
     engine = std::make_unique<MonitorEngine>(sites, *log, view, downloader, handover);
 }
 

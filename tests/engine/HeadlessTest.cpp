@@ -62,8 +62,8 @@ TEST_F(HeadlessTest, MonitorsTheListAndRunsTheExit) {
     ASSERT_GE(alphaLog.size(), exitLine.size());
     EXPECT_EQ(alphaLog.substr(alphaLog.size() - exitLine.size()), exitLine);
     EXPECT_FALSE(std::filesystem::exists("log/alpha/02102026"));
-    // No folder of its own at start-up: the site gets no log, and none is made for it.
-    EXPECT_FALSE(std::filesystem::exists("log/beta"));
+    // A site without a folder at start-up gets one, and its lines.
+    EXPECT_NE(FileText("log/beta/03102026").find("Canceled by User order."), std::string::npos);
     EXPECT_EQ(FileText("update.date"), std::string("\x01\0\0\0\0\0\0\0\0\0\0\0", 12));
 }
 

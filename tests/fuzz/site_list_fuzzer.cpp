@@ -31,7 +31,7 @@ bool SameRecord(SiteRecord a, SiteRecord b) {
 std::vector<SiteRecord> StartUp(const std::string& stored, EventLog& log) {
     std::vector<SiteRecord> list;
     LoadHooks hooks;
-    hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site, false); };
+    hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site); };
     LoadSiteList({}, list, hooks);
     const std::string decoded = DecodeTextMode(stored);
     Check(list.size() == decoded.size() / sizeof(SiteRecord), "record count");
@@ -53,7 +53,7 @@ void Import(std::vector<SiteRecord>& list, EventLog& log, std::uint32_t answers,
     std::size_t appended = 0;
     LoadHooks hooks;
     hooks.maxSites = before + room;
-    hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site, true); };
+    hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site); };
     hooks.askReplace = [&](const SiteRecord&) { return (answers >> (asked++ % 32) & 1) != 0; };
     hooks.appended = [&](int index) {
         SiteRecord& site = list.at(static_cast<std::size_t>(index));

@@ -2,7 +2,9 @@
 
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -48,6 +50,16 @@ SiteRecord NamedSite(const char* name) {
     SiteRecord site = NewSiteRecord();
     std::strncpy(site.name, name, sizeof site.name - 1);
     return site;
+}
+
+ZoneScope::ZoneScope(const char* zone) : previous_(std::getenv("TZ")) {
+    setenv("TZ", zone, 1);
+    tzset();
+}
+
+ZoneScope::~ZoneScope() {
+    setenv("TZ", previous_.c_str(), 1);
+    tzset();
 }
 
 }  // namespace wexfold::logtest

@@ -34,4 +34,14 @@ void WriteBytes(const std::filesystem::path& path, std::string_view bytes);
 // A default record with the given name.
 SiteRecord NamedSite(const char* name);
 
+// Sets TZ for the scope and puts the zone before it back afterwards.
+class ZoneScope {
+  public:
+    explicit ZoneScope(const char* zone);
+    ~ZoneScope();
+
+  private:
+    std::string previous_;
+};
+
 }  // namespace wexfold::logtest

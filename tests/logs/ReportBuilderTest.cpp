@@ -5,7 +5,6 @@
 #include <string>
 
 #include "LogTestSupport.h"
-#include "core/logs/EventLog.h"
 #include "core/logs/ReportBuilder.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
@@ -52,6 +51,9 @@ TEST(ReportFigures, RatesAndMinutesFollowTheIntervalSums) {
     EXPECT_EQ(onlyBroken.BrokenLabel(), "Broken link Rate: 100%, 3 Minutes");
     EXPECT_EQ(onlyBroken.ConnectivityLabel(), "Connectivity Rate:0%, 0 Minutes");
 
+    EXPECT_EQ(MinutesText(-90), "-1.50");
+    EXPECT_EQ(MinutesText(6000000000), "100000000");
+
     Report none = Read(kStart);
     EXPECT_EQ(none.BrokenLabel(), "Break Rate: 0%, 0 Minutes ");
     EXPECT_EQ(none.ConnectivityLabel(), "Connectivity Rate: 100%, 0 Minutes ");
@@ -66,15 +68,6 @@ TEST(ReportFigures, DamagedIntervalsNeverDivideByZero) {
     EXPECT_EQ(report.connectedSeconds, -10);
     EXPECT_EQ(report.BrokenLabel(), "Broken link Rate: 1%, 0.16 Minutes");
     EXPECT_EQ(report.ConnectivityLabel(), "Connectivity Rate:0%, -0.16 Minutes");
-}
-
-TEST(ReportFigures, MinutesText) {
-    EXPECT_EQ(MinutesText(90), "1.50");
-    EXPECT_EQ(MinutesText(65), "1.08");
-    EXPECT_EQ(MinutesText(120), "2");
-    EXPECT_EQ(MinutesText(0), "0");
-    EXPECT_EQ(MinutesText(-90), "-1.50");
-    EXPECT_EQ(MinutesText(6000000000), "100000000");
 }
 
 TEST(ReportFigures, SpeedIsARunningAverageThatIgnoresALeadingZero) {
@@ -106,7 +99,7 @@ TEST(ReportLines, LongLinesAreReadInPiecesOf255) {
     Report exact = Read("!" + std::string(254, 'a') + "\n" + kSuccess, kFilterBroken);
     EXPECT_EQ(exact.brokenSeconds, 10);
     EXPECT_EQ(exact.connectedSeconds, 10);
-    EXPECT_EQ(exact.pages.at(0), "!" + std::string(254, 'a'));
+    EXPECT_EQ(exact.PageText(0), "!" + std::string(254, 'a'));
 }
 
 TEST(ReportLines, FiltersListTheirClassesAndAlwaysCountAll) {
@@ -131,8 +124,8 @@ TEST(ReportLines, FiltersListTheirClassesAndAlwaysCountAll) {
     };
     for (const auto& c : cases) {
         const Report report = Read(file, c.code);
-        ASSERT_EQ(report.pages.size(), 1u) << c.code;
-        EXPECT_EQ(report.pages[0], c.page) << c.code;
+        ASSERT_EQ(report.PageCount(), 1u) << c.code;
+        EXPECT_EQ(report.PageText(0), c.page) << c.code;
         EXPECT_EQ(report.brokenSeconds, 10) << c.code;
         EXPECT_EQ(report.connectedSeconds, 10) << c.code;
         EXPECT_EQ(report.averageSpeed, 8) << c.code;
@@ -141,45 +134,22 @@ TEST(ReportLines, FiltersListTheirClassesAndAlwaysCountAll) {
 
 TEST(ReportPages, FiftyCountedLinesFillAPage) {
     Report report = Read(Repeat(kBroken, 50), kFilterBroken);
-    ASSERT_EQ(report.pages.size(), 2u);
-    EXPECT_EQ(report.pages[1], "");
+    ASSERT_EQ(report.PageCount(), 2u);
+    EXPECT_EQ(report.PageText(1), "");
     ReportPager pager(report);
     EXPECT_EQ(pager.PageLabel(), " 0 of 1 pages");
 
     // Uncounted lines under filter 9 do not bring the break nearer.
     const std::string mixed = Repeat(std::string(kStart) + kBroken, 50) + kSuccess;
     Report all = Read(mixed, kFilterAll);
-    ASSERT_EQ(all.pages.size(), 2u);
-    EXPECT_EQ(all.pages[0].size(),
+    ASSERT_EQ(all.PageCount(), 2u);
+    EXPECT_EQ(all.PageText(0).size(),
               50 * (std::string(kStart).size() + std::string(kBroken).size() - 2));
-    EXPECT_EQ(all.pages[1], "..Access successed! end of  10:00:10 12/05 2026 \r\n");
+    EXPECT_EQ(all.PageText(1), "..Access successed! end of  10:00:10 12/05 2026 \r\n");
 
     // Every file starts a new page.
     ReadLogFile(kBroken, kFilterBroken, report);
-    EXPECT_EQ(report.pages.size(), 3u);
-}
-
-TEST(ReportPages, PagerStopsAtBothEnds) {
-    Report report = Read(Repeat(kBroken, 50), kFilterBroken);
-    ReportPager pager(report);
-    EXPECT_EQ(pager.Previous(), ReportPager::Step::kFirstPage);
-    EXPECT_STREQ(ReportPager::NoteText(ReportPager::Step::kFirstPage), "This is first page!");
-    EXPECT_EQ(pager.Next(), ReportPager::Step::kMoved);
-    EXPECT_EQ(pager.PageLabel(), " 1 of 1 pages");
-    EXPECT_EQ(pager.PageText(), "");
-    EXPECT_EQ(pager.Next(), ReportPager::Step::kLastPage);
-    EXPECT_STREQ(ReportPager::NoteText(ReportPager::Step::kLastPage), "This is last page!");
-    EXPECT_EQ(pager.currentPage, 1u);
-    EXPECT_EQ(pager.Previous(), ReportPager::Step::kMoved);
-    EXPECT_EQ(pager.PageText(), report.pages[0]);
-
-    Report empty;
-    ReportPager none(empty);
-    EXPECT_EQ(none.PageText(), "NO DATA!");
-    EXPECT_EQ(none.PageLabel(), " 0 of 0 pages");
-    EXPECT_EQ(none.Next(), ReportPager::Step::kLastPage);
-    EXPECT_EQ(none.Previous(), ReportPager::Step::kFirstPage);
-    EXPECT_EQ(none.PageText(), "NO DATA!");
+    EXPECT_EQ(report.PageCount(), 3u);
 }
 
 class ReportFilesTest : public ::testing::Test {
@@ -196,40 +166,6 @@ class ReportFilesTest : public ::testing::Test {
     logtest::ScratchFolder folder;
 };
 
-TEST_F(ReportFilesTest, OnlyTheDaysWithAFileAddPages) {
-    ManualClock clock(At(2026, 12, 2, 9, 30, 0));
-    std::vector<SiteRecord> sites{logtest::NamedSite("shop")};
-    sites[0].intervalSeconds = 30;
-    {
-        EventLog log(clock, sites, folder.Path());
-        log.OpenSiteLog(sites[0], true);
-        log.Append(sites[0], Text(191) + log.DateText(DateKind::kStamp) + "\r\n");
-        log.Append(sites[0], Text(192) + log.DateText(DateKind::kStamp) + "\r\n");
-        log.ExitLogging();
-    }
-    const Report report =
-        BuildReport(Request("shop", At(2026, 12, 1), At(2026, 12, 3)), folder.Path());
-    ASSERT_EQ(report.pages.size(), 1u);
-    EXPECT_EQ(report.brokenSeconds, 30);
-    EXPECT_EQ(report.pages[0],
-              "* 30 seconds interval time.\r\n"
-              "Start monitor.  09:30:00 12/02 2026 \r\n"
-              "! Failed! can't connectivy. end of  09:30:00 12/02 2026 \r\n"
-              "Exit program.  09:30:00 12/02 2026 \n");
-    ReportPager pager(report);
-    EXPECT_EQ(pager.PageText(), report.pages[0]);
-    EXPECT_EQ(pager.PageLabel(), " 0 of 0 pages");
-
-    // From and To on one day read that day at least once; a range without files has no page.
-    EXPECT_EQ(
-        BuildReport(Request("shop", At(2026, 12, 2), At(2026, 12, 2)), folder.Path()).pages.size(),
-        1u);
-    EXPECT_TRUE(BuildReport(Request("shop", At(2026, 12, 3), At(2026, 12, 4)), folder.Path())
-                    .pages.empty());
-    EXPECT_TRUE(BuildReport(Request("other", At(2026, 12, 1), At(2026, 12, 3)), folder.Path())
-                    .pages.empty());
-}
-
 TEST_F(ReportFilesTest, FilesReadFromDiskDecodeLikeTheCodec) {
     // Lone CRs stay, CR LF becomes LF, a final CR stays: the same pages as the codec's decoding.
     const std::string stored = "* 20 seconds\rx\r\r\n!a\r\n\r\r\r\n..b\r\n\r\n.Download speed: 7\r";
@@ -238,9 +174,9 @@ TEST_F(ReportFilesTest, FilesReadFromDiskDecodeLikeTheCodec) {
         BuildReport(Request("shop", At(2026, 12, 5), At(2026, 12, 5)), folder.Path());
     Report fromBytes;
     ReadLogFile(stored, kFilterAll, fromBytes);
-    ASSERT_EQ(fromDisk.pages.size(), 1u);
-    EXPECT_EQ(fromDisk.pages, fromBytes.pages);
-    EXPECT_EQ(fromDisk.pages[0], "* 20 seconds\rx\r\n!a\n\r\r\n..b\n\n.Download speed: 7\r");
+    ASSERT_EQ(fromDisk.PageCount(), 1u);
+    EXPECT_EQ(fromDisk.PageText(0), fromBytes.PageText(0));
+    EXPECT_EQ(fromDisk.PageText(0), "* 20 seconds\rx\r\n!a\n\r\r\n..b\n\n.Download speed: 7\r");
     EXPECT_EQ(fromDisk.brokenSeconds, 20);
     EXPECT_EQ(fromDisk.connectedSeconds, 20);
     EXPECT_EQ(fromDisk.averageSpeed, 7);
@@ -253,20 +189,9 @@ TEST_F(ReportFilesTest, UnsafeNamesReadNothing) {
     for (const char* name : {"..", ".", "", "a/b", "../log"}) {
         const Report report =
             BuildReport(Request(name, At(2026, 12, 5), At(2026, 12, 5)), folder.Path());
-        EXPECT_TRUE(report.pages.empty()) << name;
+        EXPECT_TRUE(report.PageCount() == 0) << name;
         EXPECT_EQ(report.brokenSeconds, 0) << name;
     }
-}
-
-TEST(ReportTexts, CaptionAddressAndDates) {
-    ReportRequest request;
-    request.fromTime = At(2026, 12, 1);
-    request.toTime = At(2026, 12, 5);
-    request.siteName = "shop";
-    request.urlText = "http://shop.example/";
-    EXPECT_EQ(ReportCaption(request), "Form 12/01 2026 to 12/05 2026 - Show Report - shop");
-    EXPECT_EQ(ReportUrlLabel(request), "URL: http://shop.example/");
-    EXPECT_EQ(ReportDateLabel(request), "Form: December 01, 2026\nTo:     December 05, 2026");
 }
 
 }  // namespace

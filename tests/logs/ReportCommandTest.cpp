@@ -6,6 +6,8 @@
 #include "LogTestSupport.h"
 #include "core/logs/ReportCommand.h"
 #include "core/logs/ReportRange.h"
+#include "core/sites/SiteAddress.h"
+#include "core/sites/SiteListFile.h"
 
 namespace wexfold {
 namespace {
@@ -67,15 +69,6 @@ TEST_F(ReportCommandTest, RefusedRangesExitWithOne) {
     // Today itself passes; a day past the month's end carries into the next month.
     EXPECT_EQ(Run({"shop", "2026-12-06", "2026-12-06"}), 0);
     EXPECT_EQ(Run({"shop", "2026-11-31", "2026-12-01"}), 0);
-}
-
-TEST(ReportRangeCheck, OrderOfTheChecks) {
-    const std::int64_t now = At(2026, 12, 6, 0, 0, 5);
-    EXPECT_EQ(CheckReportRange(At(2026, 12, 6), At(2026, 12, 6), now), RangeCheck::kValid);
-    EXPECT_EQ(CheckReportRange(At(2026, 12, 8), At(2026, 12, 7), now), RangeCheck::kFromAfterTo);
-    EXPECT_EQ(CheckReportRange(At(2026, 12, 1), At(2026, 12, 7), now), RangeCheck::kToAfterNow);
-    EXPECT_EQ(CheckReportRange(At(2026, 11, 31), At(2026, 12, 1), now), RangeCheck::kValid);
-    EXPECT_STREQ(RangeCaption(), "Select date error");
 }
 
 TEST_F(ReportCommandTest, PrintsLabelsAndPagesWithPlainLineEnds) {
@@ -144,6 +137,20 @@ TEST_F(ReportCommandTest, CsvOptionWritesTheDaysBesideTheNormalOutput) {
     EXPECT_EQ(Run({"shop", "2026-12-01", "2026-12-09", "--csv", (folder.Path() / "x").string()}),
               1);
     EXPECT_FALSE(std::filesystem::exists(folder.Path() / "x"));
+}
+
+TEST_F(ReportCommandTest, ShowsTheAddressAndListsNoPassword) {
+    SiteRecord site = logtest::NamedSite("shop");
+    ASSERT_TRUE(AssignHost(site.url, "vault.example") && AssignUser(site.url, "joe") &&
+                AssignPassword(site.url, "p@ss:w/rd") && ComposeFetchUrl(site));
+    ASSERT_TRUE(SaveSiteList({site}, (folder.Path() / "siteurl").string()));
+    logtest::WriteBytes(folder.Path() / "log" / "shop" / "12012026",
+                        std::string("Begin download data. ") + site.fetchUrl + "\r\r\n");
+    ASSERT_EQ(Run({"shop", "2026-12-01", "2026-12-01"}), 0);
+    EXPECT_EQ(out.str().find("p@ss"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().rfind("URL: http://joe@vault.example\n", 0), 0u) << out.str();
+    EXPECT_NE(out.str().find("\nBegin download data. http://joe@vault.example\n"),
+              std::string::npos);
 }
 
 TEST_F(ReportCommandTest, NoFilePrintsOnlyTheLabels) {

@@ -129,7 +129,7 @@ TEST(FaultRunTest, SixtyFourFaultySitesStayOnScheduleWithinBounds) {
     }
     SystemClock clock;
     EventLog log(clock, sites, folder.Path());
-    for (SiteRecord& site : sites) log.OpenSiteLog(site, true);
+    for (SiteRecord& site : sites) log.OpenSiteLog(site);
     FaultView view(sites);
     CurlLimits curlLimits;
     curlLimits.caFile = certificates.CaFile();

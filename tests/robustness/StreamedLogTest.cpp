@@ -62,9 +62,9 @@ TEST(StreamedLog, ChunkedReadGivesTheReportOfTheWholeFile) {
             EXPECT_EQ(streamed.brokenSeconds, whole.brokenSeconds) << filter;
             EXPECT_EQ(streamed.connectedSeconds, whole.connectedSeconds) << filter;
             EXPECT_EQ(streamed.averageSpeed, whole.averageSpeed) << filter;
-            ASSERT_EQ(streamed.pages.size(), whole.pages.size()) << filter;
-            for (std::size_t page = 0; page < whole.pages.size(); ++page) {
-                ASSERT_TRUE(streamed.pages[page] == whole.pages[page])
+            ASSERT_EQ(streamed.PageCount(), whole.PageCount()) << filter;
+            for (std::size_t page = 0; page < whole.PageCount(); ++page) {
+                ASSERT_TRUE(streamed.PageText(page) == whole.PageText(page))
                     << "filter " << filter << ", page " << page << " differs";
             }
         }

@@ -232,6 +232,7 @@ void T_wexfoldDlg::FinishRename(const std::optional<std::string>& text) {
     if (verdict == RenameVerdict::kAccepted &&
         ApplyRename(sites_[static_cast<std::size_t>(site)], *text)) {
         siteList_->item(site)->setText(QString::fromStdString(*text));
+        log_.OpenSiteLog(sites_[static_cast<std::size_t>(site)]);
     } else if (verdict == RenameVerdict::kDuplicate) {
         Ask("Warning", FormatText(Text(202), text->c_str()), false, false);
     } else if (verdict == RenameVerdict::kTooLong || verdict == RenameVerdict::kUnsafe) {

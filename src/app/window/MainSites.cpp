@@ -27,7 +27,7 @@ void T_wexfoldDlg::OnSiteAdded(int index) {
     site.active = 1;
     site.listImage = 0;
     ComposeFetchUrl(site);
-    log_.OpenSiteLog(site, true);
+    log_.OpenSiteLog(site);
     SaveSiteList(sites_);
     siteList_->insertItem(index, QString::fromStdString(SiteNameText(site)));
     SetListImage(index, site.listImage);
@@ -59,7 +59,7 @@ void T_wexfoldDlg::CommandImport() {
     LoadHooks hooks;
     hooks.maxSites = kMaxSites;
     // Imported sites get their log folders, since they come from elsewhere.
-    hooks.loaded = [this](SiteRecord& site) { log_.OpenSiteLog(site, true); };
+    hooks.loaded = [this](SiteRecord& site) { log_.OpenSiteLog(site); };
     hooks.askReplace = [this](const SiteRecord& site) {
         return Ask("Load URL question.", FormatText(Text(228), SiteNameText(site).c_str()), true,
                    false);

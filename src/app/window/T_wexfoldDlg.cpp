@@ -72,7 +72,7 @@ T_wexfoldDlg::~T_wexfoldDlg() {
 
 void T_wexfoldDlg::OnInitDialog() {
     LoadHooks hooks;
-    hooks.loaded = [this](SiteRecord& site) { log_.OpenSiteLog(site, false); };
+    hooks.loaded = [this](SiteRecord& site) { log_.OpenSiteLog(site); };
     LoadSiteList({}, sites_, hooks);
     if (!sites_.empty()) {
         RefillSiteList();

@@ -170,6 +170,7 @@ void MonitorEngine::AnimationTick() {
 }
 
 void MonitorEngine::SchedulerTick() {
+    log_.CheckDay();
     for (int i = 0; i < MonitorCount() && i < static_cast<int>(sites_.size()); ++i) {
         if (sites_[static_cast<std::size_t>(i)].active != 1) continue;
         SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(i)];

@@ -1,7 +1,12 @@
 #include "core/logs/EventLog.h"
 
-#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <system_error>
+#include <tuple>
 
 #include "core/sites/SiteName.h"
 #include "core/sites/TextModeCodec.h"
@@ -12,6 +17,63 @@ namespace wexfold {
 namespace {
 
 constexpr std::size_t kStampMax = 127;
+
+bool LocalTime(std::int64_t now, std::tm& local) {
+    const auto seconds = static_cast<std::time_t>(now);
+    return localtime_r(&seconds, &local) != nullptr;
+}
+
+int DayKey(const std::tm& local) {
+    return local.tm_year * 366 + local.tm_yday;
+}
+
+std::string Format(DateKind kind, const std::tm& local) {
+    if (kind == DateKind::kMonthAgoName) {
+        // The same day of the month before; in January, December of the year before. The day
+        // is kept even where that month is shorter.
+        const int month = local.tm_mon == 0 ? 12 : local.tm_mon;
+        const int year = local.tm_year + 1900 - (local.tm_mon == 0 ? 1 : 0);
+        return FormatText("%02d%02d%04d", month, local.tm_mday, year);
+    }
+    char text[kStampMax + 1];
+    const char* format = kind == DateKind::kStamp ? " %H:%M:%S %m/%d 20%y " : "%m%d20%y";
+    return std::string(text, std::strftime(text, sizeof text, format, &local));
+}
+
+using Date = std::tuple<int, int, int>;  // year, month, day
+
+// The date a day file's name stands for: eight digits MMDD20YY naming a real calendar day.
+bool DayOfName(const std::string& name, Date& date) {
+    if (name.size() != 8 || name[4] != '2' || name[5] != '0') return false;
+    for (char c : name) {
+        if (c < '0' || c > '9') return false;
+    }
+    const auto number = [&name](std::size_t at) {
+        return (name[at] - '0') * 10 + name[at + 1] - '0';
+    };
+    const int month = number(0);
+    const int day = number(2);
+    const int year = 2000 + number(6);
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1) return false;
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return false;
+    date = {year, month, day};
+    return true;
+}
+
+// Makes the folder private to the user, creating it (and the folders above it) when it is
+// missing.
+void MakePrivateFolder(const std::filesystem::path& folder) {
+    if (::mkdir(folder.c_str(), 0700) == 0) return;
+    if (errno == EEXIST) {
+        ::chmod(folder.c_str(), 0700);
+    } else if (errno == ENOENT) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder.parent_path(), ignored);
+        ::mkdir(folder.c_str(), 0700);
+    }
+}
 
 }  // namespace
 
@@ -29,57 +91,63 @@ std::filesystem::path EventLog::Base() const {
     return error ? std::filesystem::path(".") : current;
 }
 
-std::filesystem::path EventLog::LogRoot() const { return Base() / "log"; }
-
-std::string EventLog::Format(DateKind kind, std::int64_t now) const {
-    const auto seconds = static_cast<std::time_t>(now);
-    std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) return {};
-    if (kind == DateKind::kMonthAgoName) {
-        // The same day of the month before; in January, December of the year before. The day
-        // is kept even where that month is shorter.
-        const int month = local.tm_mon == 0 ? 12 : local.tm_mon;
-        const int year = local.tm_year + 1900 - (local.tm_mon == 0 ? 1 : 0);
-        return FormatText("%02d%02d%04d", month, local.tm_mday, year);
-    }
-    char text[kStampMax + 1];
-    const char* format = kind == DateKind::kStamp ? " %H:%M:%S %m/%d 20%y " : "%m%d20%y";
-    const std::size_t length = std::strftime(text, sizeof text, format, &local);
-    return std::string(text, length);
+std::filesystem::path EventLog::LogRoot() const {
+    return Base() / "log";
 }
 
 std::string EventLog::DateText(DateKind kind) {
-    const std::int64_t now = clock_.Now();
-    std::string text = Format(kind, now);
-    const auto seconds = static_cast<std::time_t>(now);
     std::tm local{};
-    if (!reopening_ && localtime_r(&seconds, &local) && local.tm_hour == 0 && local.tm_min == 0) {
-        ReopenLogFiles();
-    }
-    return text;
+    if (!LocalTime(clock_.Now(), local)) return {};
+    ChangeDayIfNew(local);
+    return Format(kind, local);
 }
 
-void EventLog::OpenToday(SiteRecord& site) {
-    // The name first: at midnight making it reopens every file, this site's included.
-    const std::string today = DateText(DateKind::kTodayName);
+void EventLog::CheckDay() {
+    std::tm local{};
+    if (LocalTime(clock_.Now(), local)) ChangeDayIfNew(local);
+}
+
+void EventLog::ChangeDayIfNew(const std::tm& local) {
+    const int day = DayKey(local);
+    if (day == openDay_) return;
+    const bool first = openDay_ == -1;
+    openDay_ = day;
+    if (first) return;  // nothing was open on an earlier day
+    for (SiteRecord& site : sites_) {
+        OpenToday(site, local);
+        Append(site, FormatText("* %d seconds interval time.\r\n", site.intervalSeconds));
+        DeleteOldFiles(site, local);
+    }
+}
+
+void EventLog::OpenToday(SiteRecord& site, const std::tm& local) {
     Close(site);
     // A name that could leave the log folder never becomes part of a path.
     if (!IsSafeSiteName(site.name)) return;
-    const std::filesystem::path path = LogRoot() / site.name / today;
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file) return;
+    const std::filesystem::path root = LogRoot();
+    MakePrivateFolder(root);
+    MakePrivateFolder(root / site.name);
+    const std::filesystem::path path = root / site.name / Format(DateKind::kTodayName, local);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    ::fchmod(fd, 0600);  // a file an older version made readable by all
+    std::FILE* file = ::fdopen(fd, "ab");
+    if (!file) {
+        ::close(fd);
+        return;
+    }
     const std::uint32_t handle = nextHandle_++;
     files_[handle] = file;
     site.logFile = handle;
 }
 
-void EventLog::OpenSiteLog(SiteRecord& site, bool createFolders) {
-    if (createFolders && IsSafeSiteName(site.name)) {
-        std::error_code ignored;
-        std::filesystem::create_directories(LogRoot() / site.name, ignored);
-    }
-    OpenToday(site);
+void EventLog::OpenSiteLog(SiteRecord& site) {
+    std::tm local{};
+    if (!LocalTime(clock_.Now(), local)) return;
+    ChangeDayIfNew(local);
+    OpenToday(site, local);
     Append(site, FormatText("* %d seconds interval time.\r\n", site.intervalSeconds));
+    DeleteOldFiles(site, local);
 }
 
 void EventLog::Append(const SiteRecord& site, std::string_view text) {
@@ -100,26 +168,29 @@ void EventLog::Close(SiteRecord& site) {
     site.logFile = 0;
 }
 
-void EventLog::DeleteMonthOld(const SiteRecord& site) {
+void EventLog::DeleteOldFiles(const SiteRecord& site, const std::tm& local) {
     if (site.autoDeleteLogs != 1 || !IsSafeSiteName(site.name)) return;
-    std::error_code ignored;
-    std::filesystem::remove(LogRoot() / site.name / DateText(DateKind::kMonthAgoName), ignored);
-}
-
-void EventLog::ReopenLogFiles() {
-    if (reopening_) return;
-    reopening_ = true;
-    for (SiteRecord& site : sites_) {
-        OpenToday(site);
-        DeleteMonthOld(site);
+    const Date cutoff = local.tm_mon == 0 ? Date{local.tm_year + 1900 - 1, 12, local.tm_mday}
+                                          : Date{local.tm_year + 1900, local.tm_mon, local.tm_mday};
+    std::error_code error;
+    std::filesystem::directory_iterator files(LogRoot() / site.name, error);
+    std::vector<std::filesystem::path> old;
+    for (; !error && files != std::filesystem::directory_iterator(); files.increment(error)) {
+        Date date;
+        std::error_code kind;
+        if (DayOfName(files->path().filename().string(), date) && date <= cutoff &&
+            files->is_regular_file(kind)) {
+            old.push_back(files->path());
+        }
     }
-    reopening_ = false;
+    for (const std::filesystem::path& path : old) std::filesystem::remove(path, error);
 }
 
 void EventLog::ExitLogging() {
+    std::tm local{};
     for (SiteRecord& site : sites_) {
         Append(site, "Exit program. " + DateText(DateKind::kStamp) + "\n");
-        DeleteMonthOld(site);
+        if (LocalTime(clock_.Now(), local)) DeleteOldFiles(site, local);
     }
 }
 

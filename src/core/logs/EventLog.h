@@ -1,11 +1,13 @@
 // The per-site daily log files: one folder per site below "log/" of the base folder, one file
 // per day named MMDD20YY. Each site's file for today stays open for appending; the record's
 // logFile field holds its handle here. Files are written in text mode (every LF stored as
-// CR LF), so what is stored is byte-identical to the files the Windows program wrote.
+// CR LF), so what is stored is byte-identical to the files the Windows program wrote. Folders
+// are private to the user (0700) and files too (0600): old lines may hold addresses.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -25,22 +27,29 @@ enum class DateKind {
 
 class EventLog {
   public:
-    // sites is the program's site list; the midnight change and exit logging walk it. An empty
+    // sites is the program's site list; the change of day and exit logging walk it. An empty
     // base means the process's current directory, asked anew at every use.
     EventLog(const Clock& clock, std::vector<SiteRecord>& sites, std::filesystem::path base = {});
     ~EventLog();
     EventLog(const EventLog&) = delete;
     EventLog& operator=(const EventLog&) = delete;
 
-    // Makes the text of the given kind from the clock's local time. During the minute 00:00 it
-    // also runs ReopenLogFiles.
+    // Makes the text of the given kind from the clock's local time. The first time a new
+    // calendar day is seen, every site moves to that day's file first (CheckDay).
     std::string DateText(DateKind kind);
 
-    // Opens today's file of the site for appending into site.logFile and writes the line
-    // "* %d seconds interval time.\r\n". With createFolders the log root and the site's folder
-    // are made first (when a site is added); at start-up they are not. A name that is not a
-    // safe folder name gets no file.
-    void OpenSiteLog(SiteRecord& site, bool createFolders);
+    // The one-second tick's check: when the clock's calendar day is not the day of the open
+    // files, every site's file is closed and that day's opened, with the interval line
+    // "* %d seconds interval time.\r\n" at its start, and old files are deleted. Runs once per
+    // change of day, whatever the time of day that first sees it.
+    void CheckDay();
+
+    // Opens today's file of the site for appending into site.logFile (making the log root and
+    // the site's folder when they are missing), writes the interval line and deletes the
+    // site's old files. Used at start-up, when a site is added or imported, and after a rename,
+    // so that the site logs into its new name's folder. A name that is not a safe folder name
+    // gets no file.
+    void OpenSiteLog(SiteRecord& site);
 
     // Appends text to the site's open file; nothing happens when it has none.
     void Append(const SiteRecord& site, std::string_view text);
@@ -48,12 +57,8 @@ class EventLog {
     // Closes the site's file (used when a site is removed).
     void Close(SiteRecord& site);
 
-    // The change to a new day: every site's file is closed and today's opened (no interval
-    // line); month-old files of sites with autoDeleteLogs are deleted.
-    void ReopenLogFiles();
-
-    // The confirmed exit: "Exit program. " + stamp + "\n" into every site's file, and the
-    // month-old file deleted where autoDeleteLogs is 1.
+    // The confirmed exit: "Exit program. " + stamp + "\n" into every site's file, and old files
+    // deleted where autoDeleteLogs is 1.
     void ExitLogging();
 
     // The clock's time, in seconds since 1970-01-01 UTC.
@@ -64,16 +69,19 @@ class EventLog {
 
   private:
     std::filesystem::path Base() const;
-    std::string Format(DateKind kind, std::int64_t now) const;
-    void OpenToday(SiteRecord& site);
-    void DeleteMonthOld(const SiteRecord& site);
+    // Moves every site to the day of local when it is not the day of the open files.
+    void ChangeDayIfNew(const std::tm& local);
+    void OpenToday(SiteRecord& site, const std::tm& local);
+    // Deletes the site's day files dated on or before the same day of the month before local's
+    // (when autoDeleteLogs is 1): the month-old file and any older one a missed day left.
+    void DeleteOldFiles(const SiteRecord& site, const std::tm& local);
 
     const Clock& clock_;
     std::vector<SiteRecord>& sites_;
     std::filesystem::path base_;
     std::map<std::uint32_t, std::FILE*> files_;
     std::uint32_t nextHandle_ = 1;
-    bool reopening_ = false;
+    int openDay_ = -1;  // the calendar day of the open files (DayKey); -1 before the first
 };
 
 }  // namespace wexfold

@@ -1,13 +1,16 @@
 #include "core/logs/ReportBuilder.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <system_error>
 
 #include "core/logs/Clock.h"
-#include "core/logs/LogPieces.h"
 #include "core/sites/SiteName.h"
-#include "core/sites/TextModeCodec.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
 
@@ -16,9 +19,13 @@ namespace wexfold {
 namespace {
 
 constexpr int kLinesPerPage = 50;
+// The most of a page the dialog shows: far more than 50 lines of any log, but a page of a
+// damaged file that is one huge uncounted line stays small enough to show.
+constexpr std::size_t kShownPageMax = 1024 * 1024;
 
 enum class LineClass { kInterval, kBroken, kSuccess, kSpeed, kOther };
 
+// The class of a piece by its first characters; stored and decoded bytes agree on them.
 LineClass Classify(std::string_view piece) {
     if (piece.empty()) return LineClass::kOther;
     switch (piece[0]) {
@@ -33,31 +40,44 @@ LineClass Classify(std::string_view piece) {
     }
 }
 
-bool Listed(LineClass kind, int filterCode) {
-    const bool broken = filterCode == 1 || filterCode == 4 || filterCode == 6 || filterCode == 9;
-    const bool success = filterCode == 3 || filterCode == 4 || filterCode == 8 || filterCode == 9;
-    const bool speed = filterCode == 5 || filterCode == 6 || filterCode == 8 || filterCode == 9;
-    switch (kind) {
-        case LineClass::kBroken:
-            return broken;
-        case LineClass::kSuccess:
-            return success;
-        case LineClass::kSpeed:
-            return speed;
-        default:
-            return filterCode == kFilterAll;
+bool Counted(LineClass kind) {
+    return kind == LineClass::kBroken || kind == LineClass::kSuccess || kind == LineClass::kSpeed;
+}
+
+// Which classes the filter lists, indexed by LineClass.
+struct Listing {
+    explicit Listing(int filterCode) {
+        listed[static_cast<int>(LineClass::kBroken)] =
+            filterCode == 1 || filterCode == 4 || filterCode == 6 || filterCode == 9;
+        listed[static_cast<int>(LineClass::kSuccess)] =
+            filterCode == 3 || filterCode == 4 || filterCode == 8 || filterCode == 9;
+        listed[static_cast<int>(LineClass::kSpeed)] =
+            filterCode == 5 || filterCode == 6 || filterCode == 8 || filterCode == 9;
+        listed[static_cast<int>(LineClass::kInterval)] = filterCode == kFilterAll;
+        listed[static_cast<int>(LineClass::kOther)] = filterCode == kFilterAll;
     }
+    bool operator()(LineClass kind) const { return listed[static_cast<int>(kind)]; }
+    bool listed[5] = {};
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 // The integer that begins at position start of the piece, as the C library's atoi reads it
-// (leading blanks, an optional sign, digits; 0 without digits), held to 32 bits.
+// (leading blanks, an optional sign, digits; 0 without digits), held to 32 bits. A stored CR
+// LF reads as blanks, as its decoded LF does.
 std::int32_t IntegerAt(std::string_view piece, std::size_t start) {
-    if (piece.size() <= start) return 0;
-    const std::string text(piece.substr(start));
-    const long long value = std::strtoll(text.c_str(), nullptr, 10);
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(value);
+    std::size_t at = start;
+    while (at < piece.size() && IsBlank(piece[at])) ++at;
+    const bool negative = at < piece.size() && piece[at] == '-';
+    if (at < piece.size() && (piece[at] == '-' || piece[at] == '+')) ++at;
+    std::int64_t value = 0;
+    for (; at < piece.size() && piece[at] >= '0' && piece[at] <= '9'; ++at) {
+        value = std::min<std::int64_t>(value * 10 + (piece[at] - '0'), std::int64_t{1} << 32);
+    }
+    if (negative) value = -value;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 std::string LocalText(std::int64_t time, const char* format) {
@@ -91,48 +111,54 @@ void AddSpeed(std::int32_t& average, std::int32_t speed) {
                   : static_cast<std::int32_t>((static_cast<std::int64_t>(average) + speed) / 2);
 }
 
-// Adds the pieces of one file to the report's figures and pages and to its day's figures.
-class FileReader {
-  public:
-    FileReader(int filterCode, Report& report, DayFigures& day)
-        : filterCode_(filterCode), report_(report), day_(day), page_(report.pages.size()) {
-        report.pages.emplace_back();
-    }
+// Adds one file of the report to its figures, its day's figures and its page starts.
+void ScanFile(Report& report, DayFigures& day, const std::function<void()>& progress) {
+    const auto file = static_cast<std::uint32_t>(report.files.size() - 1);
+    const Listing listed(report.filterCode);
+    report.pageStarts.push_back({file, 0});
+    int counted = 0;
+    std::int32_t interval = 10;
+    LogPieceReader reader;
+    const auto piece = [&](std::string_view stored, std::uint64_t end) {
+        const LineClass kind = Classify(stored);
+        switch (kind) {
+            case LineClass::kInterval:
+                interval = IntegerAt(stored, 2);
+                break;
+            case LineClass::kBroken:
+                report.brokenSeconds += interval;
+                day.brokenSeconds += interval;
+                break;
+            case LineClass::kSuccess:
+                report.connectedSeconds += interval;
+                day.connectedSeconds += interval;
+                break;
+            case LineClass::kSpeed: {
+                const std::int32_t speed = IntegerAt(stored, 17);
+                AddSpeed(report.averageSpeed, speed);
+                AddSpeed(day.averageSpeed, speed);
+                break;
+            }
+            case LineClass::kOther:
+                break;
+        }
+        if (Counted(kind) && listed(kind) && ++counted == kLinesPerPage) {
+            report.pageStarts.push_back({file, end});
+            counted = 0;
+        }
+        return true;
+    };
+    report.files.back().size = reader.Read(report.files.back(), 0, UINT64_MAX, piece, progress);
+}
 
-    void Piece(std::string_view piece) {
-        const LineClass kind = Classify(piece);
-        if (kind == LineClass::kInterval) interval_ = IntegerAt(piece, 2);
-        if (kind == LineClass::kBroken) {
-            report_.brokenSeconds += interval_;
-            day_.brokenSeconds += interval_;
-        }
-        if (kind == LineClass::kSuccess) {
-            report_.connectedSeconds += interval_;
-            day_.connectedSeconds += interval_;
-        }
-        if (kind == LineClass::kSpeed) {
-            const std::int32_t speed = IntegerAt(piece, 17);
-            AddSpeed(report_.averageSpeed, speed);
-            AddSpeed(day_.averageSpeed, speed);
-        }
-        if (!Listed(kind, filterCode_)) return;
-        report_.pages[page_].append(piece);
-        if (kind == LineClass::kInterval || kind == LineClass::kOther) return;
-        if (++counted_ == kLinesPerPage) {
-            report_.pages.emplace_back();
-            page_ = report_.pages.size() - 1;
-            counted_ = 0;
-        }
+// Takes every ":password@" out of the text, leaving the "@".
+void HidePassword(std::string& text, const std::string& password) {
+    if (password.empty()) return;
+    const std::string secret = ":" + password + "@";
+    for (std::size_t at = 0; (at = text.find(secret, at)) != std::string::npos;) {
+        text.erase(at, secret.size() - 1);
     }
-
-  private:
-    int filterCode_;
-    Report& report_;
-    DayFigures& day_;
-    std::size_t page_;
-    int counted_ = 0;
-    std::int32_t interval_ = 10;
-};
+}
 
 }  // namespace
 
@@ -149,34 +175,54 @@ std::string MinutesText(std::int64_t seconds) {
 
 void ReadLogFile(std::string_view stored, int filterCode, Report& report) {
     DayFigures unused;
-    FileReader reader(filterCode, report, unused);
-    const PieceFunction piece = [&reader](std::string_view text) { reader.Piece(text); };
-    std::string tail;
-    CutPieces(DecodeTextMode(stored), tail, piece);
-    if (!tail.empty()) piece(tail);
+    report.filterCode = filterCode;
+    report.files.push_back({{}, std::make_shared<const std::string>(stored), 0});
+    ScanFile(report, unused, {});
 }
 
 Report BuildReport(const ReportRequest& request, const std::filesystem::path& base,
                    const std::function<void()>& progress) {
     Report report;
+    report.filterCode = request.filterCode;
+    report.password = request.password;
     const bool safe = IsSafeSiteName(request.siteName.c_str());
     std::error_code error;
     const std::filesystem::path root =
         (base.empty() ? std::filesystem::current_path(error) : base) / "log" / request.siteName;
     std::int64_t day = request.fromTime;
-    LogPieceReader file;  // one chunk buffer for every day, so a month does not fault in new memory
     do {
         DayFigures& figures = report.days.emplace_back();
         figures.midnight = day;
-        if (safe && file.Open(root / LocalText(day, "%m%d20%y"))) {
-            FileReader reader(request.filterCode, report, figures);
-            file.Read([&reader](std::string_view piece) { reader.Piece(piece); }, progress);
+        const std::filesystem::path path = root / LocalText(day, "%m%d20%y");
+        if (safe && ::access(path.c_str(), R_OK) == 0 &&
+            !std::filesystem::is_directory(path, error)) {
+            report.files.push_back({path, nullptr, 0});
+            ScanFile(report, figures, progress);
         }
         const std::int64_t next = NextMidnight(day);
         if (next <= day) break;  // a time the calendar cannot step past ends the range
         day = next;
     } while (day <= request.toTime);
     return report;
+}
+
+std::string Report::PageText(std::size_t page, std::size_t limit) const {
+    std::string text;
+    if (page >= pageStarts.size()) return text;
+    const PageStart& start = pageStarts[page];
+    const LogFile& file = files.at(start.file);
+    const Listing listed(filterCode);
+    int counted = 0;
+    LogPieceReader reader;
+    reader.Read(file, start.offset, file.size, [&](std::string_view stored, std::uint64_t) {
+        const LineClass kind = Classify(stored);
+        if (!listed(kind)) return true;
+        AppendPieceText(text, stored);
+        if (Counted(kind) && ++counted == kLinesPerPage) return false;
+        return text.size() < limit;
+    });
+    HidePassword(text, password);
+    return text;
 }
 
 std::string Report::BrokenLabel() const {
@@ -216,12 +262,12 @@ std::string ReportDateLabel(const ReportRequest& request) {
 }
 
 std::string ReportPager::PageText() const {
-    if (report_.pages.empty()) return Translate("NO DATA!");
-    return report_.pages.at(currentPage);
+    if (report_.PageCount() == 0) return Translate("NO DATA!");
+    return report_.PageText(currentPage, kShownPageMax);
 }
 
 std::string ReportPager::PageLabel() const {
-    const int last = report_.pages.empty() ? 0 : static_cast<int>(report_.pages.size()) - 1;
+    const int last = report_.PageCount() == 0 ? 0 : static_cast<int>(report_.PageCount()) - 1;
     return FormatText(Text(227), static_cast<int>(currentPage), last);
 }
 
@@ -232,7 +278,7 @@ ReportPager::Step ReportPager::Previous() {
 }
 
 ReportPager::Step ReportPager::Next() {
-    if (report_.pages.empty() || currentPage + 1 >= report_.pages.size()) return Step::kLastPage;
+    if (currentPage + 1 >= report_.PageCount()) return Step::kLastPage;
     ++currentPage;
     return Step::kMoved;
 }

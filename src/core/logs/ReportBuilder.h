@@ -2,12 +2,15 @@
 // from its daily log files, and the lines the filter lists, in pages of 50 counted lines.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/logs/LogPieces.h"
 
 namespace wexfold {
 
@@ -21,8 +24,9 @@ struct ReportRequest {
     std::int64_t fromTime = 0;  // local midnight of the first day
     std::int64_t toTime = 0;    // local midnight of the last day, inclusive
     int filterCode = kFilterAll;
-    std::string urlText;
+    std::string urlText;  // the address as shown, without a password
     std::string siteName;
+    std::string password;  // the site's password, taken out of the lines listed
 };
 
 // One day's share of a report's figures: the seconds summed and the speed averaged from that
@@ -35,12 +39,31 @@ struct DayFigures {
     bool operator==(const DayFigures&) const = default;
 };
 
+// Where a page's first line is: a file of the report and the offset of its stored bytes.
+struct PageStart {
+    std::uint32_t file = 0;
+    std::uint64_t offset = 0;
+};
+
+// The figures of a report and where its pages are. The pages are not held: each is read from
+// its file when it is asked for, so a report over huge files stays small.
 struct Report {
     std::int64_t brokenSeconds = 0;
     std::int64_t connectedSeconds = 0;
-    std::int32_t averageSpeed = 0;   // KB/s; 0 = no data
-    std::vector<std::string> pages;  // empty when no file of the range was read
-    std::vector<DayFigures> days;    // every day of the range in order, with a file or not
+    std::int32_t averageSpeed = 0;  // KB/s; 0 = no data
+    std::vector<DayFigures> days;   // every day of the range in order, with a file or not
+
+    int filterCode = kFilterAll;
+    std::string password;               // taken out of every address in the listed lines
+    std::vector<LogFile> files;         // the files read, in order
+    std::vector<PageStart> pageStarts;  // empty when no file of the range was read
+
+    std::size_t PageCount() const { return pageStarts.size(); }
+    // The lines the page lists (at most 50 counted ones), as the file holds them with text
+    // mode decoded and ":password@" shown as "@". Reading ends once the text holds limit bytes,
+    // which only a page of huge uncounted lines reaches. The file is read as far as it was
+    // when the report was built, so lines appended since then never shift a page.
+    std::string PageText(std::size_t page, std::size_t limit = SIZE_MAX) const;
 
     std::string BrokenLabel() const;
     std::string ConnectivityLabel() const;
@@ -48,14 +71,16 @@ struct Report {
 };
 
 // Reads every day's file of the range below base/log/<siteName>/ (an empty base is the
-// current directory). The days are calendar days, so a change of daylight saving time neither
-// reads a day twice nor skips the last one. A name that is not a safe folder name reads
-// nothing, and its days all show zero. Files are read in chunks of bounded size, and progress
-// (when given) is called after each chunk, so a caller with an event loop can keep it running.
+// current directory) for the figures and the page starts. The days are calendar days, so a
+// change of daylight saving time neither reads a day twice nor skips the last one. A name
+// that is not a safe folder name reads nothing, and its days all show zero. Files are read in
+// chunks of bounded size, and progress (when given) is called after each chunk, so a caller
+// with an event loop can keep it running.
 Report BuildReport(const ReportRequest& request, const std::filesystem::path& base = {},
                    const std::function<void()>& progress = {});
 
-// Adds one file's stored bytes (text mode) to the report: a new page and the figures.
+// Adds one file's stored bytes (text mode), held in memory, to the report: a new page and the
+// figures.
 void ReadLogFile(std::string_view stored, int filterCode, Report& report);
 
 // Minutes of X seconds: 90 gives "1.50", 65 "1.08", 120 "2".
@@ -75,7 +100,7 @@ class ReportPager {
 
     explicit ReportPager(const Report& report) : report_(report) {}
 
-    // The page's text, or "NO DATA!" when the report has no page.
+    // The page's text (at most about 1 MiB of it), or "NO DATA!" when the report has no page.
     std::string PageText() const;
     // " %d of %d pages" with the page and the last page's index (" 0 of 0 pages" with none).
     std::string PageLabel() const;

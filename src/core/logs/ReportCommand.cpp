@@ -3,10 +3,13 @@
 #include <cctype>
 #include <optional>
 #include <ostream>
+#include <system_error>
 
 #include "core/logs/ReportBuilder.h"
 #include "core/logs/ReportCsv.h"
 #include "core/logs/ReportRange.h"
+#include "core/sites/SiteAddress.h"
+#include "core/sites/SiteListFile.h"
 #include "core/sites/SiteName.h"
 
 namespace wexfold {
@@ -57,9 +60,10 @@ bool ParseFilter(const std::string& text, int& code) {
 // The page's lines with every line end as a single LF, and a final one.
 std::string NormalisedLines(const std::string& page) {
     std::string text;
+    text.reserve(page.size() + 1);
     for (std::size_t i = 0; i < page.size(); ++i) {
         if (page[i] == '\r' && (i + 1 == page.size() || page[i + 1] == '\n')) continue;
-        text += page[i];
+        text.push_back(page[i]);
     }
     if (!text.empty() && text.back() != '\n') text += '\n';
     return text;
@@ -104,18 +108,30 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 1;
     }
 
+    // The site's address and password, when the site list still has a site of that name.
+    std::vector<SiteRecord> sites;
+    std::error_code error;
+    const std::filesystem::path folder = base.empty() ? std::filesystem::current_path(error) : base;
+    LoadSiteList((folder / "siteurl").string(), sites, {});
+    for (const SiteRecord& site : sites) {
+        if (request.siteName != site.name) continue;
+        request.urlText = DisplayAddress(site.fetchUrl, site.url);
+        request.password = site.url.password;
+    }
+
     const Report report = BuildReport(request, base);
     if (csvPath && !WriteReportCsv(report, *csvPath)) {
         err << "wexfold: cannot write the CSV file '" << *csvPath << "'\n";
         return 1;
     }
     ReportPager pager(report);
+    if (!request.urlText.empty()) out << ReportUrlLabel(request) << "\n";
     out << report.BrokenLabel() << "\n"
         << report.ConnectivityLabel() << "\n"
         << report.SpeedLabel() << "\n"
         << pager.PageLabel() << "\n";
-    for (std::size_t page = 0; page < report.pages.size(); ++page) {
-        out << "=== page " << page << "\n" << NormalisedLines(report.pages[page]);
+    for (std::size_t page = 0; page < report.PageCount(); ++page) {
+        out << "=== page " << page << "\n" << NormalisedLines(report.PageText(page));
     }
     return 0;
 }

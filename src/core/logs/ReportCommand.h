@@ -12,7 +12,9 @@
 namespace wexfold {
 
 // args are the words after "--report"; the two options may come in either order. Prints the
-// three figures, the page label and every page ("=== page K" and its lines) to out, after
+// site's address when the site list ("siteurl" in base) has the site, shown without its
+// password, the three figures, the page label and every page ("=== page K" and its lines,
+// with the password taken out of any address an older version logged) to out, after
 // writing the CSV file when one is named. Returns 0, 1 for a refused date range or a CSV file
 // that cannot be written (with the message on err and nothing on out), 2 for bad arguments
 // (with the usage on err).

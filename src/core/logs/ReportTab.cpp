@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/logs/ReportRange.h"
+#include "core/sites/SiteAddress.h"
 #include "core/text/StringTable.h"
 
 namespace wexfold {
@@ -39,6 +40,15 @@ std::string_view Field(const char* field, std::size_t size) {
     return {field, strnlen(field, size)};
 }
 
+// An address no site holds any more, shown without anything between "://" and its last '@',
+// so that no password it may carry is shown.
+std::string WithoutUserInfo(const std::string& address) {
+    const std::size_t scheme = address.find("://");
+    const std::size_t at = address.rfind('@');
+    if (scheme == std::string::npos || at == std::string::npos || at < scheme) return address;
+    return address.substr(0, scheme + 3) + address.substr(at + 1);
+}
+
 ReportTabOutcome Refused(const char* text, const char* caption, bool stopIcon = false) {
     return {ReportRefusal{text, caption, stopIcon}, {}};
 }
@@ -68,10 +78,12 @@ ReportTabOutcome ViewReportChoice(const ReportTabChoice& choice,
     outcome.request.fromTime = *from;
     outcome.request.toTime = *to;
     outcome.request.filterCode = filterCode;
-    outcome.request.urlText = choice.reportUrl;
+    outcome.request.urlText = WithoutUserInfo(choice.reportUrl);
     for (const SiteRecord& site : sites) {
         if (Field(site.fetchUrl, sizeof site.fetchUrl) == choice.reportUrl) {
             outcome.request.siteName = Field(site.name, sizeof site.name);
+            outcome.request.urlText = DisplayAddress(choice.reportUrl, site.url);
+            outcome.request.password = Field(site.url.password, sizeof site.url.password);
         }
     }
     return outcome;

@@ -42,7 +42,8 @@ struct ReportTabOutcome {
 // The checks in their order: a site at all, a From and a To that make dates, From not after
 // To, To not after now, a filter ticked. A day beyond the month's length carries into the
 // next month. The site name is that of the last site whose fetchUrl equals reportUrl, empty
-// when none does.
+// when none does; the request shows that site's address without its password (DisplayAddress)
+// and carries the password, to be taken out of the lines listed.
 ReportTabOutcome ViewReportChoice(const ReportTabChoice& choice,
                                   const std::vector<SiteRecord>& sites, const Clock& clock);
 

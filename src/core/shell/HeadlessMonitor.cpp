@@ -44,7 +44,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     MonitorEngine engine(sites, log, view, options.downloader, handover);
 
     LoadHooks hooks;
-    hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site, false); };
+    hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site); };
     LoadSiteList({}, sites, hooks);
     if (sites.empty()) {
         err << "wexfold: no sites to monitor: the current folder has no " << SiteListPath()
