@@ -10,7 +10,7 @@
 #include "core/engine/CurlDownloader.h"
 #include "core/logs/Clock.h"
 #include "core/logs/ReportCommand.h"
-#include "core/shell/HeadlessMonitor.h"
+#include "core/server/HeadlessMonitor.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/shell/HeadlessMonitor.h"
+#include "core/server/HeadlessMonitor.h"
 #include "core/sites/SiteListFile.h"
 #include "engine/EngineHarness.h"
 

@@ -1,4 +1,4 @@
-#include "core/shell/HeadlessMonitor.h"
+#include "core/server/HeadlessMonitor.h"
 
 #include <ostream>
 #include <string>
