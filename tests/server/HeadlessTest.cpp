@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/server/HeadlessMonitor.h"
+#include "core/sites/FolderLock.h"
 #include "core/sites/SiteListFile.h"
 #include "engine/EngineHarness.h"
 
@@ -14,7 +15,7 @@ namespace wexfold::testing {
 namespace {
 
 class HeadlessTest : public ::testing::Test {
-protected:
+  protected:
     HeadlessTest() : downloader(std::make_shared<ScriptedDownloader>(folder.Path())) {
         std::filesystem::current_path(folder.Path());
         downloader->SetDefault(AnsweredFetch());
@@ -47,13 +48,15 @@ TEST_F(HeadlessTest, MonitorsTheListAndRunsTheExit) {
     std::filesystem::create_directories("log/alpha");
     std::ofstream("log/alpha/02102026") << "a month ago";
 
+    // Each line goes to the journal with its priority: the progress of a fetch is detail.
+    options.journal = true;
     ASSERT_EQ(RunUntil("alpha: ..Access successed!"), 0) << err.str();
 
     const std::string stamp = " 12:00:00 03/10 2026 ";
     const std::string printed = out.str();
-    EXPECT_NE(printed.find("alpha: Start monitor. " + stamp + "\n"), std::string::npos);
-    EXPECT_NE(printed.find("beta: Canceled by User order. " + stamp + "\n"), std::string::npos);
-    EXPECT_NE(printed.find("alpha: Finding Resouce.127.0.0.1\n"), std::string::npos);
+    EXPECT_NE(printed.find("<6>alpha: Start monitor. " + stamp + "\n"), std::string::npos);
+    EXPECT_NE(printed.find("<6>beta: Canceled by User order. " + stamp + "\n"), std::string::npos);
+    EXPECT_NE(printed.find("<7>alpha: Finding Resouce.127.0.0.1\n"), std::string::npos);
     EXPECT_EQ(printed.find('\r'), std::string::npos);
 
     EXPECT_EQ(FileText("siteurl"), before);
@@ -77,10 +80,11 @@ TEST_F(HeadlessTest, KeepsTheUpdateRecordItFound) {
     EXPECT_EQ(FileText("update.date"), std::string("\x00\0\0\0\x1A\x0D\x0A\x0B\0\0\0\0\0", 13));
 }
 
-TEST_F(HeadlessTest, EmptyFolderEndsAtOnceWritingNothing) {
+TEST_F(HeadlessTest, EmptyFolderEndsAtOnceWritingNothingButItsLock) {
     options.exitRequested = [] { return false; };
     EXPECT_EQ(RunHeadless(options, out, err), 1);
     EXPECT_NE(err.str().find("no sites"), std::string::npos);
+    std::filesystem::remove(kFolderLockName);
     EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 }
 
