@@ -33,7 +33,6 @@ done
 systemd-analyze security --offline=yes --threshold=20 "$root/lib/systemd/system/wexfold.service" |
     tail -1
 promtool check config "$root/share/doc/wexfold/examples/prometheus.yml" >/dev/null
-(cd "$top/tests/server" && promtool test rules wexfold-rules.test.yml >/dev/null)
 lintian --fail-on error --display-info "$deb" 2>/dev/null
 
 # The unpacked launcher makes the data folder and runs the program there; with no sites the
