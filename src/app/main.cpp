@@ -97,6 +97,9 @@ int Window(int argc, char** argv, const std::optional<wexfold::MetricsAddress>& 
             std::cerr << "wexfold: " << *reason << "\n";
         } else {
             published = &board;
+            wexfold::MetricsAddress served = *metrics;
+            served.port = server.Port();
+            std::cout << "wexfold: metrics on http://" << served.Text() << "/metrics" << std::endl;
         }
     }
     return wexfold::T_wexfoldApp::Run(argc, argv, published);
