@@ -32,6 +32,11 @@ for unit in "$root"/lib/systemd/system/wexfold.service "$root"/lib/systemd/user/
 done
 systemd-analyze security --offline=yes --threshold=20 "$root/lib/systemd/system/wexfold.service" |
     tail -1
+# The account the package's postinst makes for the system service.
+mkdir "$scratch/root/etc"
+touch "$scratch/root/etc/passwd" "$scratch/root/etc/group"
+systemd-sysusers --root="$scratch/root" wexfold.conf 2>/dev/null
+grep -q '^wexfold:x:[0-9]*:[0-9]*:.*:/var/lib/wexfold:' "$scratch/root/etc/passwd"
 promtool check config "$root/share/doc/wexfold/examples/prometheus.yml" >/dev/null
 lintian --fail-on error --display-info "$deb" 2>/dev/null
 
