@@ -21,14 +21,14 @@ enum Command : unsigned {
     kExport = 128,
 };
 
-struct CommandSpec {
+struct CommandShape {
     const char* name;
     Command bit;
     std::size_t operands;
     const char* usage;
 };
 
-constexpr std::array<CommandSpec, 8> kCommands{{
+constexpr std::array<CommandShape, 8> kCommands{{
     {"--add", kAdd, 2,
      "--add NAME URL [--interval N[s|m|h]] [--user U --password-file F|-] [--alert MINUTES|"
      "--no-alert] [--log all|broken|off]"},
@@ -44,14 +44,14 @@ constexpr std::array<CommandSpec, 8> kCommands{{
 }};
 
 // An option: a text member when it takes a value, else a flag member.
-struct OptionSpec {
+struct OptionShape {
     const char* name;
     unsigned commands;
     std::optional<std::string> SiteArguments::*value;
     bool SiteArguments::*flag;
 };
 
-constexpr std::array<OptionSpec, 12> kOptions{{
+constexpr std::array<OptionShape, 12> kOptions{{
     {"--url", kSet, &SiteArguments::url, nullptr},
     {"--interval", kAdd | kSet, &SiteArguments::interval, nullptr},
     {"--user", kAdd | kSet, &SiteArguments::user, nullptr},
@@ -75,13 +75,13 @@ std::optional<std::string> TwoOf(bool both, const char* one, const char* other) 
 
 bool IsSiteCommand(const std::string& option) {
     return std::any_of(kCommands.begin(), kCommands.end(),
-                       [&option](const CommandSpec& spec) { return option == spec.name; });
+                       [&option](const CommandShape& shape) { return option == shape.name; });
 }
 
 std::optional<std::string> ParseSiteArguments(const std::vector<std::string>& args,
                                               SiteArguments& parsed) {
-    const auto command = std::find_if(kCommands.begin(), kCommands.end(), [&](const auto& spec) {
-        return !args.empty() && args[0] == spec.name;
+    const auto command = std::find_if(kCommands.begin(), kCommands.end(), [&](const auto& shape) {
+        return !args.empty() && args[0] == shape.name;
     });
     if (command == kCommands.end()) return "no site command given";
     parsed = {};
@@ -93,7 +93,7 @@ std::optional<std::string> ParseSiteArguments(const std::vector<std::string>& ar
             continue;
         }
         const auto option = std::find_if(kOptions.begin(), kOptions.end(),
-                                         [&arg](const auto& spec) { return arg == spec.name; });
+                                         [&arg](const auto& shape) { return arg == shape.name; });
         if (option == kOptions.end()) return "unknown option '" + arg + "'";
         if ((option->commands & command->bit) == 0) {
             return arg + " does not go with " + parsed.command;
