@@ -11,6 +11,7 @@ packages=(
     libcpp-httplib-dev python3 python3-pyftpdlib
     xvfb xauth x11-utils desktop-file-utils fonts-wqy-microhei
     clang libclang-rt-14-dev tzdata
+    libsystemd-dev systemd prometheus file lintian appstream
 )
 
 missing=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build, the whole suite
-# again under AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer, a short
-# run of every fuzz target, and the long reliability runs: the 5-minute fault run goes on in the
-# background while the sanitizer builds compile, the 1-minute soak runs alone.
+# Installs what is missing, builds, and runs every test: the normal build and its Debian
+# package, the whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer and under
+# ThreadSanitizer, a short run of every fuzz target, and the long reliability runs: the 5-minute
+# fault run goes on in the background while the sanitizer builds compile, the 1-minute soak runs
+# alone.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
@@ -15,6 +16,8 @@ tests() { ctest --output-on-failure --no-tests=error --timeout 1200 "$@"; }
 
 "$top/scripts/build.sh" "$top/build"
 (cd "$top/build" && tests -j"$(nproc)" -LE reliability)
+# The Debian package of the normal build, held against its installation and the validators.
+sh "$top/tests/server/package_check.sh" "$top/build"
 reliabilityLog=$top/build/reliability.log
 (cd "$top/build" && tests -V -L reliability -E SoakTest >"$reliabilityLog" 2>&1) &
 reliability=$!

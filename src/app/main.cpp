@@ -1,8 +1,11 @@
 // The wexfold command: the desktop program, or one of its modes without a window.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,24 +13,58 @@
 #include "core/engine/CurlDownloader.h"
 #include "core/logs/Clock.h"
 #include "core/logs/ReportCommand.h"
-#include "core/shell/HeadlessMonitor.h"
+#include "core/server/HeadlessMonitor.h"
+#include "core/server/SiteArguments.h"
+#include "core/server/SiteCommands.h"
+#include "core/server/Systemd.h"
+#include "core/sites/FolderLock.h"
+#include "core/text/StringTable.h"
 
 namespace {
 
 const char kUsage[] =
     "Usage:\n"
-    "  wexfold                       the desktop program\n"
-    "  wexfold --headless            monitor the site list of the current folder without a window\n"
+    "  wexfold [--metrics ADDRESS:PORT]\n"
+    "                                the desktop program; with --metrics it also serves its\n"
+    "                                figures for Prometheus at http://ADDRESS:PORT/metrics\n"
+    "  wexfold --headless [--metrics ADDRESS:PORT]\n"
+    "                                monitor the site list of the current folder without a window\n"
     "  wexfold --report NAME FROM TO [--filter broken,connectivity,speed] [--csv FILE]\n"
     "                                print a site's report (dates as YYYY-MM-DD), and\n"
     "                                write its per-day figures to FILE as CSV\n"
-    "  wexfold --help | --version\n";
+    "  wexfold --help | --version\n"
+    "\n"
+    "Sites of the current folder (refused while a copy of Wexfold runs on it):\n"
+    "  wexfold --add NAME URL [--interval N[s|m|h]] [--user U --password-file F|-]\n"
+    "                 [--alert MINUTES|--no-alert] [--log all|broken|off]\n"
+    "  wexfold --set NAME [--url URL] [--interval N[s|m|h]|default] [--user U]\n"
+    "                 [--password-file F|-] [--no-user] [--alert MINUTES|--no-alert]\n"
+    "                 [--log all|broken|off]\n"
+    "  wexfold --remove NAME\n"
+    "  wexfold --list [--json]\n"
+    "  wexfold --start NAME|--all      wexfold --stop NAME|--all\n"
+    "  wexfold --import FILE.wxf [--replace|--keep]      wexfold --export FILE.wxf\n"
+    "URL is [http://|https://|ftp://]HOST[:PORT][/PATH][?QUERY]. A password is read from the\n"
+    "first line of the file F, or of standard input for '-'. The interval is 10 seconds by\n"
+    "default, else 10-60 s, 1-60 m or 1-12 h.\n";
 
 volatile std::sig_atomic_t exitSignal = 0;
 
-extern "C" void OnExitSignal(int) { exitSignal = 1; }
+extern "C" void OnExitSignal(int) {
+    exitSignal = 1;
+}
 
-int Headless() {
+// The address after --metrics; false after saying what is wrong with it.
+bool ReadMetrics(const std::string& text, std::optional<wexfold::MetricsAddress>& metrics) {
+    metrics.emplace();
+    if (auto complaint = wexfold::ParseMetricsAddress(text, *metrics)) {
+        std::cerr << "wexfold: " << *complaint << "\n";
+        return false;
+    }
+    return true;
+}
+
+int Headless(const std::optional<wexfold::MetricsAddress>& metrics) {
     struct sigaction action {};
     action.sa_handler = OnExitSignal;
     sigemptyset(&action.sa_mask);
@@ -38,16 +75,57 @@ int Headless() {
     options.downloader = std::make_shared<wexfold::CurlDownloader>();
     options.clock = &clock;
     options.exitRequested = [] { return exitSignal != 0; };
+    options.metrics = metrics;
+    options.journal = wexfold::WritesToJournal(STDOUT_FILENO);
     return wexfold::RunHeadless(options, std::cout, std::cerr);
+}
+
+// The desktop program holds the folder's lock for its whole run. A window that finds another
+// window holding it goes on, so that the single-instance check brings the running copy to the
+// front; any other holder (a headless copy) makes it refuse.
+int Window(int argc, char** argv, const std::optional<wexfold::MetricsAddress>& metrics) {
+    const wexfold::FolderLock lock("window");
+    if (lock.state() == wexfold::FolderLock::State::kTaken && lock.Holder() != "window") {
+        std::cerr << "wexfold: " << lock.Reason() << "\n";
+        return 1;
+    }
+    wexfold::MetricsBoard board;
+    wexfold::MetricsServer server(board);
+    wexfold::MetricsBoard* published = nullptr;
+    if (metrics && lock.state() == wexfold::FolderLock::State::kHeld) {
+        if (auto reason = server.Start(*metrics)) {
+            std::cerr << "wexfold: " << *reason << "\n";
+        } else {
+            published = &board;
+            wexfold::MetricsAddress served = *metrics;
+            served.port = server.Port();
+            std::cout << "wexfold: metrics on http://" << served.Text() << "/metrics" << std::endl;
+        }
+    }
+    return wexfold::T_wexfoldApp::Run(argc, argv, published);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    std::optional<wexfold::MetricsAddress> metrics;
     // Qt's own options (-platform, -style ...) go to the desktop program.
     if (args.empty() || (args[0].size() > 1 && args[0][0] == '-' && args[0][1] != '-')) {
-        return wexfold::T_wexfoldApp::Run(argc, argv);
+        return Window(argc, argv, metrics);
+    }
+    if (args[0] == "--metrics") {
+        if (args.size() < 2) {
+            std::cerr << "wexfold: --metrics needs ADDRESS:PORT\n" << kUsage;
+            return 2;
+        }
+        if (!ReadMetrics(args[1], metrics)) return 2;
+        // The rest goes to Qt.
+        std::vector<char*> rest{argv[0]};
+        rest.insert(rest.end(), argv + 3, argv + argc);
+        int restCount = static_cast<int>(rest.size());
+        rest.push_back(nullptr);
+        return Window(restCount, rest.data(), metrics);
     }
     if (args[0] == "--help") {
         std::cout << kUsage;
@@ -58,14 +136,22 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (args[0] == "--headless") {
-        if (args.size() == 1) return Headless();
-        std::cerr << "wexfold: --headless takes no arguments\n" << kUsage;
+        if (args.size() == 1) return Headless(metrics);
+        if (args.size() == 3 && args[1] == "--metrics") {
+            return ReadMetrics(args[2], metrics) ? Headless(metrics) : 2;
+        }
+        std::cerr << "wexfold: --headless takes only --metrics ADDRESS:PORT\n" << kUsage;
         return 2;
     }
     if (args[0] == "--report") {
         const wexfold::SystemClock clock;
         return wexfold::RunReportCommand({args.begin() + 1, args.end()}, std::cout, std::cerr,
                                          clock);
+    }
+    if (wexfold::IsSiteCommand(args[0])) {
+        wexfold::SetLanguage(wexfold::LanguageFromEnvironment());
+        const wexfold::SystemClock clock;
+        return wexfold::RunSiteCommand(args, std::cin, std::cout, std::cerr, clock);
     }
     std::cerr << "wexfold: unknown option '" << args[0] << "'\n" << kUsage;
     return 2;

@@ -10,7 +10,7 @@
 #include "core/engine/CurlDownloader.h"
 #include "core/engine/EventLoop.h"
 #include "core/engine/MonitorEngine.h"
-#include "core/shell/HeadlessMonitor.h"
+#include "core/server/HeadlessMonitor.h"
 #include "core/sites/SiteListFile.h"
 #include "engine/EngineHarness.h"
 #include "fixtures/LocalHttpServer.h"

@@ -13,7 +13,7 @@
 
 #include "RunSupport.h"
 #include "core/engine/CurlDownloader.h"
-#include "core/shell/HeadlessMonitor.h"
+#include "core/server/HeadlessMonitor.h"
 #include "core/sites/SiteListFile.h"
 #include "fixtures/FaultServers.h"
 #include "fixtures/TempFolder.h"

@@ -104,13 +104,14 @@ addnewDlg::addnewDlg(QWidget* parent, std::vector<SiteRecord>& sites, Prompter& 
     cancel->setObjectName("cancelButton");
     cancel->setGeometry(DialogGeometry(222, 138, 50, 15));
 
-    connect(name_, &QLineEdit::textChanged, this, [this] { KeepWithin(name_, kNameLimit, true); });
-    connect(domain_, &QLineEdit::textChanged, this,
-            [this] { KeepWithin(domain_, kDomainLimit, false); });
-    connect(user_, &QLineEdit::textChanged, this, [this] { KeepWithin(user_, kUserLimit, false); });
-    connect(password_, &QLineEdit::textChanged, this,
-            [this] { KeepWithin(password_, kPasswordLimit, false); });
-    connect(port_, &QLineEdit::textChanged, this, &addnewDlg::KeepPortWithin);
+    for (const auto& [field, kind] : {std::pair{name_, FormField::kName},
+                                      {domain_, FormField::kDomain},
+                                      {user_, FormField::kUser},
+                                      {password_, FormField::kPassword},
+                                      {port_, FormField::kPort}}) {
+        connect(field, &QLineEdit::textChanged, this,
+                [this, field = field, kind = kind] { KeepWithin(field, kind); });
+    }
     connect(protocol_, &QComboBox::currentIndexChanged, this, &addnewDlg::ProtocolChosen);
     connect(authentication_, &QCheckBox::toggled, this, &addnewDlg::AuthenticationToggled);
     connect(ok, &QPushButton::clicked, this, &addnewDlg::CheckAndAdd);
@@ -130,21 +131,12 @@ QLineEdit* addnewDlg::Edit(int id, const QRect& where) {
     return edit;
 }
 
-void addnewDlg::KeepWithin(QLineEdit* field, std::size_t limit, bool bytes) {
-    // The name is cut by bytes, as the record's name field holds kNameLimit bytes.
-    const std::string text = field->text().toStdString();
-    const std::string cut = bytes ? CutToBytes(text, limit) : CutToLimit(text, limit);
-    if (cut == text) return;
-    prompter_.Ask(this, Translate("Error!"), FormatText(Text(223), static_cast<int>(limit)),
-                  PromptButtons::kOk, PromptIcon::kStop);
-    field->setText(QString::fromStdString(cut));
-}
-
-void addnewDlg::KeepPortWithin() {
-    if (PortValue(port_->text().toStdString())) return;
-    prompter_.Ask(this, Translate("Error!"), FormatText(Text(224), kPortLimit), PromptButtons::kOk,
+void addnewDlg::KeepWithin(QLineEdit* field, FormField kind) {
+    const TypedField checked = CheckTypedField(kind, field->text().toStdString());
+    if (checked.message.empty()) return;
+    prompter_.Ask(this, Translate("Error!"), checked.message, PromptButtons::kOk,
                   PromptIcon::kStop);
-    port_->setText(QString::number(kPortLimit));
+    field->setText(QString::fromStdString(checked.text));
 }
 
 void addnewDlg::ProtocolChosen(int index) {

@@ -33,8 +33,7 @@ class addnewDlg : public QDialog {
   private:
     QLineEdit* Edit(int id, const QRect& where);
     // Shows the limit message and cuts the field when its text is longer than the limit.
-    void KeepWithin(QLineEdit* field, std::size_t limit, bool bytes);
-    void KeepPortWithin();
+    void KeepWithin(QLineEdit* field, FormField kind);
     void ProtocolChosen(int index);
     void AuthenticationToggled(bool checked);
     void CheckAndAdd();

@@ -34,7 +34,7 @@ void CatchTermination() {
 
 }  // namespace
 
-int T_wexfoldApp::Run(int argc, char** argv) {
+int T_wexfoldApp::Run(int argc, char** argv, MetricsBoard* metrics) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wexfold"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -55,6 +55,7 @@ int T_wexfoldApp::Run(int argc, char** argv) {
     services.downloader = std::make_shared<CurlDownloader>();
     services.clock = &clock;
     services.prompter = &prompter;
+    services.metrics = metrics;
     services.runMenu = [](QMenu& menu, const QPoint& at) {
         const QAction* chosen = menu.exec(at);
         return chosen != nullptr ? chosen->data().toInt() : 0;

@@ -6,6 +6,7 @@
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/shell/SiteRename.h"
+#include "core/sites/NewSiteForm.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteListFile.h"
 #include "core/text/StringTable.h"
@@ -24,9 +25,7 @@ void T_wexfoldDlg::CommandAdd() {
 
 void T_wexfoldDlg::OnSiteAdded(int index) {
     SiteRecord& site = sites_[static_cast<std::size_t>(index)];
-    site.active = 1;
-    site.listImage = 0;
-    ComposeFetchUrl(site);
+    ReadyNewSite(site);
     log_.OpenSiteLog(site);
     SaveSiteList(sites_);
     siteList_->insertItem(index, QString::fromStdString(SiteNameText(site)));

@@ -11,6 +11,7 @@
 #include "app/widgets/UpdateSwitch.h"
 #include "app/window/CTaskIcon.h"
 #include "app/window/Prompter.h"
+#include "core/server/Metrics.h"
 #include "core/sites/SiteListFile.h"
 #include "core/text/StringTable.h"
 
@@ -57,7 +58,10 @@ T_wexfoldDlg::T_wexfoldDlg(WindowServices services, QWidget* parent)
     tray_ = new CTaskIcon(*this, services_.trayIcon);
 
     connect(&animationTimer_, &QTimer::timeout, this, [this] { engine_->AnimationTick(); });
-    connect(&schedulerTimer_, &QTimer::timeout, this, [this] { engine_->SchedulerTick(); });
+    connect(&schedulerTimer_, &QTimer::timeout, this, [this] {
+        engine_->SchedulerTick();
+        if (services_.metrics != nullptr) services_.metrics->Publish(sites_, *engine_);
+    });
     connect(&minuteTimer_, &QTimer::timeout, this, [this] { AutomaticCheck(); });
 }
 

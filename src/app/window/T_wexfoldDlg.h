@@ -44,6 +44,7 @@ class Prompter;
 class SpeedGraph;
 class TabStripBar;
 class UpdateSwitch;
+class MetricsBoard;
 
 // What the window needs from outside; tests give their own.
 struct WindowServices {
@@ -56,6 +57,8 @@ struct WindowServices {
     std::function<void(const std::filesystem::path& document)> openDocument;
     // Whether to put an icon into the tray (when the desktop has one).
     bool trayIcon = true;
+    // Where the figures of the metrics endpoint are published once a second; null for none.
+    MetricsBoard* metrics = nullptr;
 };
 
 class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotify {

@@ -59,6 +59,37 @@ std::optional<std::uint16_t> PortValue(std::string_view text) {
     return static_cast<std::uint16_t>(value);
 }
 
+TypedField CheckTypedField(FormField field, const std::string& text) {
+    std::size_t limit = 0;
+    std::string kept = text;
+    switch (field) {
+        case FormField::kPort:
+            if (PortValue(text)) return {text, {}};
+            return {std::to_string(kPortLimit), FormatText(Text(224), kPortLimit)};
+        case FormField::kName:
+            // Counted in bytes: the record's name field holds kNameLimit bytes.
+            limit = kNameLimit;
+            kept = CutToBytes(text, limit);
+            break;
+        case FormField::kDomain:
+            limit = kDomainLimit;
+            kept = CutToLimit(text, limit);
+            break;
+        case FormField::kUser:
+            limit = kUserLimit;
+            kept = CutToLimit(text, limit);
+            break;
+        case FormField::kPassword:
+            limit = kPasswordLimit;
+            kept = CutToLimit(text, limit);
+            break;
+        case FormField::kNone:
+            break;
+    }
+    if (kept == text) return {text, {}};
+    return {kept, FormatText(Text(223), static_cast<int>(limit))};
+}
+
 FormVerdict CheckNewSite(const NewSiteFields& fields, const std::vector<SiteRecord>& sites) {
     if (fields.domain.empty()) return Refuse(218, FormField::kDomain);
 
@@ -106,6 +137,12 @@ FormVerdict CheckNewSite(const NewSiteFields& fields, const std::vector<SiteReco
     ApplyRename(verdict.record, name);
     verdict.record.url = parts;
     return verdict;
+}
+
+void ReadyNewSite(SiteRecord& site) {
+    site.active = 1;
+    site.listImage = 0;
+    ComposeFetchUrl(site);
 }
 
 }  // namespace wexfold

@@ -42,10 +42,20 @@ struct NewSiteFields {
     std::string password;
 };
 
+enum class FormField { kNone, kName, kDomain, kUser, kPassword, kPort };
+
+// The check of a field after each change of its text: the name keeps kNameLimit bytes, the
+// domain, user name and password their limits in characters, the port at most kPortLimit.
+// An accepted text comes back as it is with no message; a refused one as the field is to be
+// set, with the limit message to show.
+struct TypedField {
+    std::string text;
+    std::string message;
+};
+TypedField CheckTypedField(FormField field, const std::string& text);
+
 // The messageId of a name that cannot be a folder name; its message has no string id.
 inline constexpr int kUnusableNameMessage = -1;
-
-enum class FormField { kNone, kName, kDomain, kUser, kPassword, kPort };
 
 struct FormVerdict {
     int messageId = 0;    // string id of the refusal (or kUnusableNameMessage); 0 = accepted
@@ -58,5 +68,9 @@ struct FormVerdict {
 // then the name: not empty, not the name of a listed site (compared byte for byte), and usable
 // as a folder name. The first failing check decides the verdict.
 FormVerdict CheckNewSite(const NewSiteFields& fields, const std::vector<SiteRecord>& sites);
+
+// What an accepted site gets as it enters the list, before its log is opened and the list
+// saved: monitoring switched on, the first picture, the composed fetch address.
+void ReadyNewSite(SiteRecord& site);
 
 }  // namespace wexfold

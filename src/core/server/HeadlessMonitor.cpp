@@ -1,0 +1,188 @@
+#include "core/server/HeadlessMonitor.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/engine/EventLoop.h"
+#include "core/engine/MonitorEngine.h"
+#include "core/logs/EventLog.h"
+#include "core/server/Metrics.h"
+#include "core/server/Systemd.h"
+#include "core/sites/FolderLock.h"
+#include "core/sites/SiteListFile.h"
+#include "core/text/StringTable.h"
+#include "core/update/UpdateRecord.h"
+
+namespace wexfold {
+
+namespace {
+
+// How long the start waits for a site command that holds the folder's lock for a moment.
+constexpr std::chrono::seconds kLockWait{2};
+
+// Writes whole lines, with their priority in front when they go to the journal.
+class Lines {
+  public:
+    Lines(std::ostream& out, std::ostream& err, bool journal)
+        : out_(out), err_(err), journal_(journal) {}
+
+    void Out(int priority, const std::string& line) { Write(out_, priority, line); }
+    void Err(int priority, const std::string& line) { Write(err_, priority, line); }
+
+  private:
+    void Write(std::ostream& stream, int priority, const std::string& line) {
+        if (journal_) stream << '<' << priority << '>';
+        stream << line << std::endl;
+    }
+
+    std::ostream& out_;
+    std::ostream& err_;
+    const bool journal_;
+};
+
+// Broken links are warnings; starts, stops, accesses and interval lines tell the course of
+// the checks; the progress of a fetch and the speed lines are detail.
+int EventPriority(const std::string& text) {
+    if (text.starts_with('!')) return kPriorityWarning;
+    if (text.starts_with("..") || text.starts_with('*') || text.starts_with(Text(190)) ||
+        text.starts_with(Text(191))) {
+        return kPriorityInfo;
+    }
+    return kPriorityDebug;
+}
+
+// Prints the engine's events; everything that only a window shows is left out.
+class PrintingView final : public WindowlessView {
+  public:
+    PrintingView(const std::vector<SiteRecord>& sites, Lines& lines)
+        : sites_(sites), lines_(lines) {}
+
+    void SiteEvent(int siteIndex, const std::string& text) override {
+        if (siteIndex < 0 || siteIndex >= static_cast<int>(sites_.size())) return;
+        std::string line = text;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        lines_.Out(EventPriority(text),
+                   std::string(sites_[static_cast<std::size_t>(siteIndex)].name) + ": " + line);
+    }
+    void ShowWarning(const char* text) override {
+        lines_.Err(kPriorityWarning, std::string("Warning: ") + text);
+    }
+    void HealthChanged(int) override {
+        if (healthChanged) healthChanged();
+    }
+
+    std::function<void()> healthChanged;
+
+  private:
+    const std::vector<SiteRecord>& sites_;
+    Lines& lines_;
+};
+
+// The STATUS line systemctl shows: how many sites are up, down, waiting and stopped.
+std::string StatusText(const MetricsSnapshot& snapshot) {
+    int up = 0;
+    int down = 0;
+    int waiting = 0;
+    int stopped = 0;
+    for (const SiteFigures& site : snapshot.sites) {
+        if (!site.active) {
+            ++stopped;
+        } else if (site.health.verdict == Verdict::kUnchecked) {
+            ++waiting;
+        } else {
+            ++(site.health.verdict == Verdict::kUp ? up : down);
+        }
+    }
+    return std::to_string(snapshot.sites.size()) + " sites: " + std::to_string(up) + " up, " +
+           std::to_string(down) + " down, " + std::to_string(waiting) + " not checked yet, " +
+           std::to_string(stopped) + " stopped";
+}
+
+}  // namespace
+
+int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream& err) {
+    Lines lines(out, err, options.journal);
+    const FolderLock lock("headless", kLockWait);
+    if (lock.state() != FolderLock::State::kHeld) {
+        lines.Err(kPriorityError, "wexfold: " + lock.Reason());
+        return 1;
+    }
+    std::vector<SiteRecord> sites;
+    EventLog log(*options.clock, sites);
+    PrintingView view(sites, lines);
+    auto handover = std::make_shared<SyncHandover>();
+    MonitorEngine engine(sites, log, view, options.downloader, handover);
+
+    LoadHooks hooks;
+    hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site); };
+    LoadSiteList({}, sites, hooks);
+    if (sites.empty()) {
+        lines.Err(kPriorityError, "wexfold: no sites to monitor: the current folder has no " +
+                                      SiteListPath() + " with sites in it");
+        return 1;
+    }
+    MetricsBoard board;
+    MetricsServer metrics(board);
+    if (options.metrics) {
+        if (auto reason = metrics.Start(*options.metrics)) {
+            lines.Err(kPriorityError, "wexfold: " + *reason);
+            return 1;
+        }
+        MetricsAddress served = *options.metrics;
+        served.port = metrics.Port();
+        lines.Out(kPriorityInfo, "wexfold: metrics on http://" + served.Text() + "/metrics");
+    }
+    engine.statisticsSiteActive = 1;
+    engine.statisticsUrl = sites[0].fetchUrl;
+    engine.ControlMonitor(kAllSites, true);
+    UpdateRecord update;
+    LoadUpdateRecord(update);
+
+    std::string status;
+    const auto publish = [&] {
+        board.Publish(sites, engine);
+        const std::string now = StatusText(*board.Latest());
+        if (now == status) return;
+        status = now;
+        NotifyServiceManager("STATUS=" + status);
+    };
+    view.healthChanged = publish;
+    publish();
+    NotifyServiceManager("READY=1");
+
+    EventLoop loop(*handover);
+    loop.AddTimer(std::chrono::milliseconds(500), [&] { engine.AnimationTick(); });
+    loop.AddTimer(std::chrono::milliseconds(1000), [&] {
+        engine.SchedulerTick();
+        publish();
+    });
+    while (!options.exitRequested()) {
+        loop.Run(std::chrono::hours(1), options.exitRequested);
+    }
+
+    NotifyServiceManager("STOPPING=1");
+    view.healthChanged = nullptr;
+    metrics.Stop();
+    // Workers are released and stopped before anything is written, so no event runs between
+    // the exit lines and the end.
+    if (!engine.Shutdown(options.shutdownLimit)) {
+        lines.Err(kPriorityWarning, "wexfold: " + std::to_string(engine.RunningWorkers()) +
+                                        " fetches still running at exit");
+    }
+    lines.Out(kPriorityInfo, "wexfold: " + std::to_string(engine.finishedFetches) +
+                                 " checks finished, " + std::to_string(engine.brokenLinks) +
+                                 " broken links");
+    int code = 0;
+    if (!SaveSiteList(sites)) {
+        lines.Err(kPriorityError, "wexfold: the site list could not be saved to " + SiteListPath());
+        code = 1;
+    }
+    log.ExitLogging();
+    if (!SaveUpdateRecord(update)) {
+        lines.Err(kPriorityError, "wexfold: " + UpdateRecordPath() + " not written");
+    }
+    return code;
+}
+
+}  // namespace wexfold
