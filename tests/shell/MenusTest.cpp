@@ -34,13 +34,6 @@ std::vector<std::string> Describe(const Menu& menu) {
 
 using Lines = std::vector<std::string>;
 
-TEST(Menus, FrameMenusHoldTheirFixedItems) {
-    EXPECT_EQ(Describe(FileMenu()),
-              (Lines{"Add new URL/27", "Loading exist file/31", "Backup URL Settings/32", "-",
-                     "Delete/28", "-", "Exit/25"}));
-    EXPECT_EQ(Describe(HelpMenu()), (Lines{"How to use?/34", "-", "About.../16"}));
-}
-
 TEST(Menus, ViewMenuMarksThePagesInTheStrip) {
     const Page u = Page::kUrl, s = Page::kStatistics, r = Page::kReport, x = Page::kUpdate;
     EXPECT_EQ(Describe(ViewMenu({u, s, r, x})), (Lines{"Statistics/29!", "Report/30!"}));
@@ -100,12 +93,6 @@ TEST(Menus, TrayMenuListsEverySite) {
     EXPECT_EQ(Describe(TrayMenu(sites)),
               (Lines{"Lanch Control/17", "-", "Start first/48", "Stop second/49", "Stop third/50",
                      "-", "&About Wexfold.../16", "-", "Exit/25"}));
-}
-
-TEST(Menus, SiteChooserListsNamesWithTheirCommands) {
-    EXPECT_TRUE(SiteChooser({}).empty());
-    const std::vector<SiteRecord> sites{Site("one", 1), Site("two", 0)};
-    EXPECT_EQ(Describe(SiteChooser(sites)), (Lines{"one/304", "two/305"}));
 }
 
 TEST(Menus, SiteMenusStopAtTheLastCommandOfTheirRange) {

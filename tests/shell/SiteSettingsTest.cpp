@@ -106,6 +106,8 @@ class SiteSettingsApply : public ::testing::Test {
         form.report = ReportPageOf(record);
         form.report.allSites = false;
         form.url = UrlPageOf(record);
+        form.monitorShown = form.monitor;
+        form.reportShown = form.report;
         return form;
     }
     SettingsOutcome Apply(const SettingsForm& form) {
@@ -122,7 +124,7 @@ TEST_F(SiteSettingsApply, AllSitesToFiveMinutes) {
     form.monitorSite = form.reportSite = 0;
     form.monitor.unit = kIntervalMinutes;
     form.monitor.values[1] = "5";
-    form.report = ReportPageOf(sites[0]);
+    form.report = form.reportShown = ReportPageOf(sites[0]);
     const SettingsOutcome outcome = Apply(form);
     ASSERT_TRUE(outcome.applied);
     for (const SiteRecord& site : sites) {
