@@ -139,7 +139,9 @@ double RunChild(int sites, int seconds) {
     ::close(out[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
+    // Flushed before the next fork, so no child inherits these lines in its buffer.
     std::fputs(line.c_str(), stdout);
+    std::fflush(stdout);
     const std::size_t at = line.find("first paint");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || at == std::string::npos) return -1;
     return std::atof(line.c_str() + at + std::strlen("first paint"));
