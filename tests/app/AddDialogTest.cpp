@@ -181,16 +181,5 @@ TEST_F(AddDialogTest, AcceptedOkAppendsTheSiteAndReportsItsIndex) {
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
-TEST_F(AddDialogTest, CancelAddsNothing) {
-    Open();
-    QTest::keyClicks(Edit(1020), "new");
-    QTest::keyClicks(Edit(1019), "new.test");
-    Click("cancelButton");
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_EQ(sites.size(), 1u);
-    EXPECT_TRUE(added.empty());
-    EXPECT_TRUE(prompter.asked.empty());
-}
-
 }  // namespace
 }  // namespace wexfold::testing

@@ -44,15 +44,6 @@ TEST(Menus, ViewMenuMarksThePagesInTheStrip) {
     EXPECT_EQ(Describe(ViewMenu({u})), (Lines{"Statistics/22", "Report/21"}));
 }
 
-TEST(Menus, SelectedSiteFallsBackToTheFirstSite) {
-    EXPECT_EQ(SelectedSite(-1, 0), -1);
-    EXPECT_EQ(SelectedSite(-1, 3), 0);
-    EXPECT_EQ(SelectedSite(2, 3), 2);
-    // A stale mark past the list cannot name a site.
-    EXPECT_EQ(SelectedSite(3, 3), 0);
-    EXPECT_EQ(SelectedSite(0, 0), -1);
-}
-
 TEST(Menus, ToolsMenuNamesTheSiteItActsOn) {
     EXPECT_EQ(Describe(ToolsMenu({}, -1)),
               (Lines{"Advanced Settings/24", "-", "Start /19", "Stop /23"}));
@@ -74,15 +65,6 @@ TEST(Menus, NameOfFullLengthIsReadWithinItsField) {
     const std::vector<SiteRecord> sites{site};
     EXPECT_EQ(SiteChooser(sites)[0].text, std::string(sizeof site.name, 'n'));
     EXPECT_EQ(TrayMenu(sites)[2].text, "Start " + std::string(sizeof site.name, 'n'));
-}
-
-TEST(Menus, SiteContextMenuOffersStartOrStop) {
-    const Menu stopped = SiteContextMenu(Site("a", 2));
-    EXPECT_EQ(Describe(stopped), (Lines{"Start Monitor/19", "Statistics/22", "history report/21",
-                                        "-", "Advanced Setting/24", "-", "Rename/20"}));
-    Lines running = Describe(stopped);
-    running[0] = "Stop Monitor/23";
-    EXPECT_EQ(Describe(SiteContextMenu(Site("a", 1))), running);
 }
 
 TEST(Menus, TrayMenuListsEverySite) {

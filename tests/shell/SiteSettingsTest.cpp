@@ -247,14 +247,5 @@ TEST_F(SiteSettingsApply, UrlPageRefusalsKeepTheOtherPagesChanges) {
     }
 }
 
-TEST(SiteSettingsMenu, ListsEverySiteEvenPastTheWindowsLimit) {
-    std::vector<SiteRecord> sites(300, Site("s"));
-    const Menu menu = SettingsSiteMenu(sites);
-    ASSERT_EQ(menu.size(), 300u);
-    EXPECT_EQ(ChosenSite(menu[299].command, sites.size()), 299);
-    EXPECT_EQ(ChosenSite(0, sites.size()), -1);  // the menu was closed
-    EXPECT_EQ(ChosenSite(menu[299].command + 1, sites.size()), -1);
-}
-
 }  // namespace
 }  // namespace wexfold

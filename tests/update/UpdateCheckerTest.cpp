@@ -165,13 +165,6 @@ TEST_F(UpdateCheckerTest, WithoutALocalCopyEveryFileCountsOnceAndIsFetchedOnce) 
     EXPECT_FALSE(fs::exists(work_.Path() / kUpdateBackupName));
 }
 
-TEST_F(UpdateCheckerTest, AnEmptyListRotatesButDownloadsNothing) {
-    EXPECT_EQ(Check(), 0);
-    EXPECT_TRUE(checker_->FileNames().empty());
-    EXPECT_EQ(fs::file_size(work_.Path() / kUpdateListName), 0u);
-    EXPECT_TRUE(recorder_.Of(UpdateMessageKind::kDownloaded).empty());
-}
-
 TEST_F(UpdateCheckerTest, CancelDuringTheSecondFileSkipsTheRestAndRestoresTheList) {
     Publish(root_.Path(), sources_.Path(), {"old.bin"});
     ASSERT_EQ(Check(), 0);
