@@ -355,7 +355,7 @@ def banner():
 
 def about_strip():
     """Blue strip: the globe at the top, signal rings spreading down and the
-    program name spelled vertically near the foot; a red edge on the right."""
+    program name spelled vertically in the upper part; a red edge on the right."""
     c = Canvas(47, 260)
     paint(c, lambda x, y: 1.0, vgrad(0, 260, (46, 84, 150), BLUE))
     for r in range(26, 250, 10):
@@ -363,8 +363,9 @@ def about_strip():
     paint(c, disc(23, 26, 19), NAVY, 0.3)
     globe(c, 23, 26, 17)
     radar(c, 23, 26, 16, -60)
+    # The About box shows the strip's top 205 pixels, so the name ends above them.
     for n, ch in enumerate("WEXFOLD"):
-        text(c, 18, 138 + n * 17, ch, WHITE, 2, shadow=(40, 70, 126))
+        text(c, 18, 70 + n * 17, ch, WHITE, 2, shadow=(40, 70, 126))
     paint(c, lambda x, y: 1.0, RED, box=(44, 0, 47, 260))
     paint(c, lambda x, y: 1.0, WHITE, 0.35, box=(43, 0, 44, 260))
     return c
@@ -405,7 +406,7 @@ def add_background():
 
 
 def switch(on, state="normal"):
-    """Auto-update switch: a pill track with a knob and the word ON or OFF.
+    """Auto-update switch: a pill track with a knob, room left for the word.
     state is normal, pressed, hover or inactive."""
     c = Canvas(120, 81)
     down = 1 if state == "pressed" else 0
@@ -431,11 +432,8 @@ def switch(on, state="normal"):
     paint(c, disc(kx, ky, 19), vgrad(ky - 19, ky + 19, WHITE, (214, 211, 198) if not down else (196, 193, 180)))
     paint(c, ring(kx, ky, 18.5, 1), BLUE if state == "hover" else INK, 0.8 if state == "hover" else 0.45)
     paint(c, ring(kx, ky, 7, 1.5), GREEN if on else GRAY, 0.8)
-    word = "ON" if on else "OFF"
-    tx = (x0 + 6 + (x1 - 46 - x0 - 6) / 2) if on else (x0 + 46 + (x1 - 6 - x0 - 46) / 2)
-    tx = int(tx - text_width(word, 2) / 2)
-    color = WHITE if on else ((40, 70, 126) if state == "hover" else (92, 90, 80))
-    text(c, tx, int(ky) - 7, word, color, 2, shadow=(30, 90, 40) if on else None)
+    # The word ON or OFF is drawn by the program over the free half of the track, in the
+    # user's language.
     if state == "inactive":
         c.wash(PANEL, 0.55, 0.8)
     return c

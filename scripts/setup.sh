@@ -9,7 +9,7 @@ packages=(
     libcurl4-openssl-dev libssl-dev openssl
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev python3 python3-pyftpdlib
-    xvfb xauth x11-utils desktop-file-utils fonts-wqy-microhei
+    xvfb xauth x11-utils xdotool trayer dbus desktop-file-utils fonts-wqy-microhei
     clang libclang-rt-14-dev tzdata
     libsystemd-dev systemd prometheus file lintian appstream
 )

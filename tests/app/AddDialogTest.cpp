@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -180,44 +179,6 @@ TEST_F(AddDialogTest, AcceptedOkAppendsTheSiteAndReportsItsIndex) {
     EXPECT_STREQ(sites[1].url.scheme, "https");
     EXPECT_STREQ(sites[1].url.hostName, "home.test");
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-}
-
-TEST_F(AddDialogTest, CancelAddsNothing) {
-    Open();
-    QTest::keyClicks(Edit(1020), "new");
-    QTest::keyClicks(Edit(1019), "new.test");
-    Click("cancelButton");
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_EQ(sites.size(), 1u);
-    EXPECT_TRUE(added.empty());
-    EXPECT_TRUE(prompter.asked.empty());
-}
-
-// Pictures of the dialog for a look by eye, in build/screenshots/.
-TEST_F(AddDialogTest, Screenshots) {
-    QDir().mkpath(QStringLiteral(WEXFOLD_SCREENSHOT_DIR));
-    const auto save = [this](const char* file) {
-        const QImage image = dialog->grab().toImage();
-        ASSERT_FALSE(image.isNull()) << file;
-        EXPECT_TRUE(image.save(QStringLiteral(WEXFOLD_SCREENSHOT_DIR "/") + file)) << file;
-    };
-    Open();
-    Show();
-    save("en-add-empty.png");
-    QTest::keyClicks(Edit(1020), "home");
-    QTest::keyClicks(Edit(1019), "www.example.com/index.html");
-    Child<QCheckBox>("control1029")->click();
-    QTest::keyClicks(Edit(1026), "admin");
-    QTest::keyClicks(Edit(1027), "secret");
-    Click("okButton");
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    save("en-add-refused.png");
-
-    SetLanguage(Language::kChinese);
-    Open();
-    Show();
-    save("zh-add-empty.png");
-    SetLanguage(Language::kEnglish);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The real program on an X display of its own (xvfb-run), in a private data folder, watching
-// a local HTTP server: its log, a second start, and the exit on a termination request.
+// The real program on an X display of its own (xvfb-run) with an X11 tray (trayer), in a
+// private data folder, watching a local HTTP server: two copies started together, Escape,
+// the tray icon's menu, and the exit through it.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -25,15 +26,37 @@ namespace {
 constexpr const char* kProgram = WEXFOLD_PROGRAM;
 constexpr auto kRunLimit = std::chrono::seconds(60);
 
-// The first copy runs a few seconds, a second copy is started beside it, the windows of
-// the display are counted, and the first copy is asked to end.
-constexpr const char* kScript = R"(
-"$1" & first=$!
+// Two copies start together and one stays; Escape asks the exit question and Escape again
+// answers No; a right click on the tray icon opens its menu, whose last item (Exit) asks
+// again, and Return answers Yes. Each step leaves its count in a file.
+constexpr const char* kScript = R"sh(
+trayer --edge bottom --align right --widthtype request --height 32 --SetDockType false \
+    >/dev/null 2>&1 &
+sleep 1
+"$1" & one=$!
+"$1" & two=$!
 sleep 5
-"$1"; echo "$?" > second.status
+for p in $one $two; do
+    if kill -0 $p 2>/dev/null; then running=$p; else wait $p; echo "$?" > second.status; fi
+done
 xwininfo -root -tree | grep -c '"Wexfold"' > windows.count
-kill -TERM "$first"; wait "$first"; echo "$?" > first.status
-)";
+xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Wexfold$' | head -1)"
+xdotool key Escape; sleep 1
+xdotool search --name '^Exit Warning$' | wc -l > escape.asked
+xdotool key Escape; sleep 1
+for w in $(xdotool search --class wexfold); do
+    [ "$(xdotool getwindowname $w)" = wexfold ] && icon=$w
+done
+shown=$(xdotool search --onlyvisible --class wexfold | wc -l)
+xdotool mousemove --window "$icon" 8 8 click 3; sleep 1
+echo $(( $(xdotool search --onlyvisible --class wexfold | wc -l) - shown )) > menu.opened
+xdotool key Up Return; sleep 1
+xdotool search --name '^Exit Warning$' | wc -l > tray.asked
+xdotool key Return
+for i in $(seq 50); do kill -0 $running 2>/dev/null || break; sleep 0.2; done
+if kill -0 $running 2>/dev/null; then echo still > exit.way; kill -TERM $running; fi
+wait $running; echo "$?" > first.status
+)sh";
 
 // Runs the script under xvfb-run in folder; false when it did not end within the limit.
 bool RunScript(const std::filesystem::path& folder) {
@@ -64,8 +87,8 @@ bool RunScript(const std::filesystem::path& folder) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     pid_t child = -1;
-    const int spawned = posix_spawnp(&child, "xvfb-run", &actions, nullptr, argv.data(),
-                                     envp.data());
+    const int spawned =
+        posix_spawnp(&child, "xvfb-run", &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return false;
 
@@ -82,13 +105,12 @@ bool RunScript(const std::filesystem::path& folder) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-TEST(EndToEndTest, WatchesLogsRefusesASecondCopyAndSavesAtExit) {
+TEST(EndToEndTest, OneCopyEscapeAndTheTrayMenuToTheExit) {
     TempFolder folder;
     LocalHttpServer http;
     SiteRecord site = NewSiteRecord();
     std::strcpy(site.name, "local");
-    std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s",
-                  http.Url(routes::kChunked).c_str());
+    std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", http.Url(routes::kChunked).c_str());
     site.active = 1;
     site.logEnabled = 1;
     site.logAllDetail = 1;
@@ -99,9 +121,12 @@ TEST(EndToEndTest, WatchesLogsRefusesASecondCopyAndSavesAtExit) {
 
     ASSERT_TRUE(RunScript(folder.Path()));
 
+    for (const char* count : {"windows.count", "escape.asked", "menu.opened", "tray.asked"}) {
+        EXPECT_EQ(FileText(folder.Path() / count), "1\n") << count;
+    }
     EXPECT_EQ(FileText(folder.Path() / "second.status"), "0\n");
-    EXPECT_EQ(FileText(folder.Path() / "windows.count"), "1\n");
     EXPECT_EQ(FileText(folder.Path() / "first.status"), "0\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "exit.way"));
     std::string log;
     for (const auto& day : std::filesystem::directory_iterator(folder.Path() / "log" / "local")) {
         log += FileText(day.path());

@@ -11,7 +11,6 @@
 #include <random>
 
 #include "WindowHarness.h"
-#include "core/shell/SiteRename.h"
 #include "core/sites/SiteListFile.h"
 #include "core/sites/SiteName.h"
 #include "core/text/StringTable.h"
@@ -71,13 +70,15 @@ class HostileImport : public WindowTest {
         }
     }
 
-    // The captions and texts asked, apart from the replace question for a listed name.
+    // Besides the replace question for a listed name, at most one warning per import.
     void ExpectOnlyImportQuestions() const {
+        int warnings = 0;
         for (const auto& question : prompter.asked) {
             if (question.caption == "Load URL question.") continue;
             EXPECT_EQ(question.caption, "Warning") << question.text;
-            EXPECT_EQ(question.text.rfind("The name '", 0), 0u) << question.text;
+            ++warnings;
         }
+        EXPECT_LE(warnings, 1);
     }
 
     fs::path data;
@@ -95,9 +96,8 @@ TEST_F(HostileImport, CraftedNamesAndTextsStayInsideTheDataFolder) {
     ASSERT_TRUE(SaveSiteList(crafted, file.string()));
 
     Import(file);
-    ASSERT_EQ(prompter.asked.size(), 2u);
-    EXPECT_EQ(prompter.asked[0].text, FormatText(Translate(kUnusableSiteName), "../../x"));
-    EXPECT_EQ(prompter.asked[1].text, FormatText(Translate(kUnusableSiteName), "../../../x"));
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(prompter.asked[0].text, FormatText(Text(248), 2));
     EXPECT_EQ(ListNames(), (std::vector<std::string>{"AAAAAAAAAA", "tail"}));
     std::vector<SiteRecord> saved;
     LoadSiteList({}, saved, {});
@@ -111,7 +111,7 @@ TEST_F(HostileImport, CraftedNamesAndTextsStayInsideTheDataFolder) {
     prompter.asked.clear();
     prompter.answers = {PromptAnswer::kYes, PromptAnswer::kYes};
     Import(file);
-    ASSERT_EQ(prompter.asked.size(), 4u);
+    ASSERT_EQ(prompter.asked.size(), 3u);
     EXPECT_EQ(prompter.asked[0].text, FormatText(Text(228), "AAAAAAAAAA"));
     EXPECT_EQ(prompter.asked[1].text, FormatText(Text(228), "tail"));
     ExpectOnlyImportQuestions();

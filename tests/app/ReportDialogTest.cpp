@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QBarSet>
-#include <QDir>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPlainTextEdit>
@@ -206,35 +205,6 @@ TEST_F(ReportDialogTest, ChartDrawsTheBuildersDays) {
     EXPECT_EQ(chart->BrokenMinutes()->count(), 1);
     EXPECT_EQ(chart->Speed()->count(), 0);
     EXPECT_EQ(chart->DayLabels(), QStringList({"12/03"}));
-}
-
-// PNGs of the dialog with its chart, English and Chinese, for anyone to look at.
-class ReportDialogScreenshot : public ReportDialogTest {
-  protected:
-    ~ReportDialogScreenshot() override { SetLanguage(Language::kEnglish); }
-
-    void Save(Language language, const char* prefix) {
-        SetLanguage(language);  // before the files are written, as the engine would
-        WriteDays(4);
-        sreport dialog(nullptr, Request(), prompter, folder.Path());
-        dialog.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return TextOf(dialog, "speedLabel").contains("75"); }));
-        ASSERT_TRUE(QDir().mkpath(QStringLiteral(WEXFOLD_SCREENSHOT_DIR)));
-        const QString path =
-            QStringLiteral(WEXFOLD_SCREENSHOT_DIR "/%1-report-dialog.png").arg(prefix);
-        const QImage image = dialog.grab().toImage();
-        ASSERT_FALSE(image.isNull());
-        EXPECT_TRUE(image.save(path)) << path.toStdString();
-    }
-};
-
-TEST_F(ReportDialogScreenshot, English) {
-    Save(Language::kEnglish, "en");
-}
-
-TEST_F(ReportDialogScreenshot, Chinese) {
-    Save(Language::kChinese, "zh");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The automatic-update switch's picture choice, and the About box.
+// The About box: its version, its pictures within the box, and its OK button.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -7,22 +7,9 @@
 #include <string>
 
 #include "app/dialogs/CAboutDlg.h"
-#include "app/widgets/UpdateSwitch.h"
 
 namespace wexfold {
 namespace {
-
-TEST(UpdateSwitchTest, PictureFollowsFlagAndState) {
-    const auto picture = [](bool on, bool pressed, bool hovered, bool enabled) {
-        return std::string(UpdateSwitchPicture(on, pressed, hovered, enabled));
-    };
-    EXPECT_EQ(picture(true, true, true, true), ":/images/switch-on-pressed.png");
-    EXPECT_EQ(picture(true, false, true, true), ":/images/switch-on.png");
-    EXPECT_EQ(picture(false, false, true, true), ":/images/switch-off-hover.png");
-    EXPECT_EQ(picture(false, true, true, true), ":/images/switch-off.png");
-    EXPECT_EQ(picture(false, false, true, false), ":/images/switch-off-inactive.png");
-    EXPECT_EQ(picture(false, false, false, true), ":/images/switch-off.png");
-}
 
 TEST(AboutBoxTest, ShowsTheVersionAndClosesOnOk) {
     CAboutDlg dialog;
@@ -35,6 +22,15 @@ TEST(AboutBoxTest, ShowsTheVersionAndClosesOnOk) {
 
     const QImage image = dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(image.pixel(200, 130), qRgb(236, 233, 216));
+    // The strip's vertical title (its white letters) ends above the bottom of the box.
+    const QImage strip(QStringLiteral(":/images/about-strip.png"));
+    int lastTitleRow = -1;
+    for (int y = 60; y < strip.height(); ++y) {
+        for (int x = 12; x < 34; ++x)
+            lastTitleRow = qGray(strip.pixel(x, y)) > 235 ? y : lastTitleRow;
+    }
+    EXPECT_GT(lastTitleRow, 100);
+    EXPECT_LT(lastTitleRow, dialog.height());
 
     dialog.show();
     auto* ok = dialog.findChild<QPushButton*>("okButton");

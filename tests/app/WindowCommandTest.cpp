@@ -16,7 +16,9 @@ std::string LabelText(T_wexfoldDlg& window, int id) {
     return static_cast<QLabel*>(window.Control(id))->text().toStdString();
 }
 
-std::vector<ShownItem> Items(std::initializer_list<ShownItem> items) { return items; }
+std::vector<ShownItem> Items(std::initializer_list<ShownItem> items) {
+    return items;
+}
 
 TEST_F(WindowTest, StartsWithoutSitesOnTheUrlPage) {
     Open();
@@ -24,10 +26,11 @@ TEST_F(WindowTest, StartsWithoutSitesOnTheUrlPage) {
     EXPECT_EQ(LabelText(*window, 1040), "No URL is selected!");
     EXPECT_EQ(LabelText(*window, 1100), "No URL is selected!");
     EXPECT_EQ(window->Engine().RunningWorkers(), 0);
-    EXPECT_EQ(Shown(window->TrayMenuNow()),
-              Items({{"Lanch Control", 17, false, true}, {"-", 0, false, true},
-                     {"&About Wexfold...", 16, false, true}, {"-", 0, false, true},
-                     {"Exit", 25, false, true}}));
+    EXPECT_EQ(Shown(window->TrayMenuNow()), Items({{"Lanch Control", 17, false, true},
+                                                   {"-", 0, false, true},
+                                                   {"&About Wexfold...", 16, false, true},
+                                                   {"-", 0, false, true},
+                                                   {"Exit", 25, false, true}}));
 
     window->OnCommand(19);
     ASSERT_EQ(prompter.asked.size(), 1u);
@@ -56,7 +59,7 @@ TEST_F(WindowTest, StopAsksFirstAndTheTrayStartsWithoutAsking) {
 
     // The tray's item of a stopped site starts it at once.
     const std::size_t asked = prompter.asked.size();
-    window->OnCommand(48 + 1);
+    window->OnTrayCommand(48 + 1);
     EXPECT_EQ(prompter.asked.size(), asked);
     EXPECT_EQ(window->Sites()[1].active, 1);
     EXPECT_EQ(Shown(window->TrayMenuNow())[2], (ShownItem{"Start home", 48, false, true}));
@@ -65,11 +68,20 @@ TEST_F(WindowTest, StopAsksFirstAndTheTrayStartsWithoutAsking) {
     window->OnCommand(48 + 2);
     window->OnCommand(304 + 2);
     EXPECT_EQ(prompter.asked.size(), asked);
+    // Stopping from the tray asks with the window restored in front.
+    window->showMinimized();
+    window->OnTrayCommand(48 + 1);
+    ASSERT_EQ(prompter.asked.size(), asked + 1);
+    EXPECT_TRUE(prompter.asked.back().ownerShown);
 }
 
 TEST_F(WindowTest, RemoveNeedsASelectionAndRenumbersTheRest) {
     WriteSites({{"a", false}, {"b", true}, {"c", false}, {"d", true}, {"e", false}});
     Open();
+    // Focus makes a row current without selecting it: that is no selection.
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(window->SiteList(), &focus);
+    ASSERT_EQ(window->SiteList()->currentRow(), 0);
     window->OnCommand(28);
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].caption, "Remove error.");
@@ -144,8 +156,8 @@ TEST_F(WindowTest, MenusFollowThePagesAndTheSelection) {
               Items({{"Statistics", 22, false, true}, {"Report", 30, true, true}}));
 
     window->OnCommand(22);
-    EXPECT_EQ(window->Tabs(), (std::vector<Page>{Page::kUrl, Page::kStatistics, Page::kReport,
-                                                 Page::kUpdate}));
+    EXPECT_EQ(window->Tabs(),
+              (std::vector<Page>{Page::kUrl, Page::kStatistics, Page::kReport, Page::kUpdate}));
     EXPECT_EQ(window->CurrentPage(), Page::kStatistics);
 
     const auto tools = Shown(window->FrameMenu(2));
@@ -217,7 +229,7 @@ TEST_F(WindowTest, ExitAskedNoWritesNothingAndYesWritesTheExitLines) {
     Open();
     window->Sites()[0].active = 0;
 
-    EXPECT_FALSE(window->OnCancel());
+    QTest::keyClick(window.get(), Qt::Key_Escape);  // the dialog's cancel key
     EXPECT_EQ(prompter.asked.back().caption, "Exit Warning");
     EXPECT_EQ(prompter.asked.back().text, "Exit program will stop all Wexfold, are you sure?");
     EXPECT_EQ(FileText("siteurl"), before);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
+#include <QWidget>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -12,9 +13,12 @@
 
 namespace wexfold::testing {
 
-PromptAnswer ScriptedPrompter::Ask(QWidget*, const std::string& caption, const std::string& text,
-                                   PromptButtons buttons, PromptIcon icon) {
-    asked.push_back({caption, text, buttons, icon});
+PromptAnswer ScriptedPrompter::Ask(QWidget* owner, const std::string& caption,
+                                   const std::string& text, PromptButtons buttons,
+                                   PromptIcon icon) {
+    const bool shown =
+        owner != nullptr && owner->window()->isVisible() && !owner->window()->isMinimized();
+    asked.push_back({caption, text, buttons, icon, shown});
     if (buttons == PromptButtons::kOk) return PromptAnswer::kOk;
     if (answers.empty()) return PromptAnswer::kNo;
     const PromptAnswer answer = answers.front();
@@ -67,6 +71,7 @@ void WindowTest::Open() {
     services.clock = &clock;
     services.prompter = &prompter;
     services.trayIcon = false;
+    services.notifier = notifier;
     services.runMenu = [this](QMenu& menu, const QPoint&) {
         std::vector<ShownItem> items;
         for (const QAction* action : menu.actions()) {

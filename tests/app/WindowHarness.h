@@ -17,12 +17,13 @@ namespace wexfold::testing {
 
 // Answers questions from a queue (No when it is empty) and keeps what was asked.
 class ScriptedPrompter final : public Prompter {
-public:
+  public:
     struct Question {
         std::string caption;
         std::string text;
         PromptButtons buttons;
         PromptIcon icon;
+        bool ownerShown;  // the window asking was on screen, not minimised
     };
 
     PromptAnswer Ask(QWidget* owner, const std::string& caption, const std::string& text,
@@ -47,7 +48,7 @@ struct ShownItem {
 
 // A fetch that reports nothing and ends only when it is stopped.
 class HangingDownloader final : public Downloader {
-public:
+  public:
     FetchOutcome Fetch(const std::string& url, ProgressSink& sink,
                        const std::filesystem::path& destination) override;
 };
@@ -56,7 +57,7 @@ public:
 constexpr std::int64_t kWindowNoon = 1773124200;
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     WindowTest();
     ~WindowTest() override;
 
@@ -76,8 +77,9 @@ protected:
     std::deque<int> menuAnswers;
     std::vector<std::vector<ShownItem>> menusShown;
     std::vector<std::filesystem::path> opened;
-    // What the window fetches with; a test may replace it before Open.
+    // What the window fetches with, and its notifier; a test may set them before Open.
     std::shared_ptr<Downloader> downloader = std::make_shared<HangingDownloader>();
+    std::shared_ptr<DesktopNotifier> notifier;
     std::unique_ptr<T_wexfoldDlg> window;
 };
 

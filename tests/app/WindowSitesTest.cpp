@@ -7,6 +7,8 @@
 #include "WindowHarness.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteListFile.h"
+#include "core/text/StringTable.h"
+#include "core/text/TextFormat.h"
 
 namespace wexfold::testing {
 namespace {
@@ -39,8 +41,10 @@ TEST_F(WindowTest, ExportedFileImportedAgainAsksOncePerSite) {
     window->OnCommand(31);
     ASSERT_EQ(prompter.asked.size(), 2u);
     EXPECT_EQ(prompter.asked[0].caption, "Load URL question.");
-    EXPECT_EQ(prompter.asked[0].text, "'home' is already exist, can you have to cover the original?");
-    EXPECT_EQ(prompter.asked[1].text, "'shop' is already exist, can you have to cover the original?");
+    EXPECT_EQ(prompter.asked[0].text,
+              "'home' is already exist, can you have to cover the original?");
+    EXPECT_EQ(prompter.asked[1].text,
+              "'shop' is already exist, can you have to cover the original?");
     EXPECT_EQ(ListNames(), (std::vector<std::string>{"home", "shop"}));
     EXPECT_EQ(FileText("siteurl"), before);
 
@@ -50,23 +54,29 @@ TEST_F(WindowTest, ExportedFileImportedAgainAsksOncePerSite) {
     EXPECT_EQ(prompter.asked.size(), 2u);
 }
 
-TEST_F(WindowTest, ImportAppendsNewNamesAndAsksForARepeatedOne) {
+TEST_F(WindowTest, ImportKeepsEachRecordsStateAndReplacesWithoutRestarting) {
     WriteSites({{"home", false}});
     Open();
     const std::string file = (folder.Path() / "in.wxf").string();
     SiteRecord replacement = Site("twice", true);
     std::snprintf(replacement.fetchUrl, sizeof replacement.fetchUrl, "http://second.test/");
-    ASSERT_TRUE(SaveSiteList({Site("twice", false), replacement}, file));
+    ASSERT_TRUE(SaveSiteList(
+        {Site("twice", false), replacement, Site("a/b", true), Site("c/d", true)}, file));
     prompter.files = {file};
     prompter.answers = {PromptAnswer::kYes};
     window->OnCommand(31);
 
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].text, "'twice' is already exist, can you have to cover the original?");
+    ASSERT_EQ(prompter.asked.size(), 2u);
+    EXPECT_EQ(prompter.asked[0].text,
+              "'twice' is already exist, can you have to cover the original?");
+    // The two records whose names cannot be folders are refused in one message.
+    EXPECT_EQ(prompter.asked[1].text, FormatText(Text(248), 2));
     EXPECT_EQ(ListNames(), (std::vector<std::string>{"home", "twice"}));
     EXPECT_STREQ(window->Sites()[1].fetchUrl, "http://second.test/");
+    EXPECT_EQ(window->Sites()[1].active, 1);
     EXPECT_EQ(window->Engine().Monitor(1).fetchUrl, "http://second.test/");
-    EXPECT_EQ(window->Engine().MonitorCount(), 2);
+    // The appended record's one fetch runs on; the replacing record started no other.
+    EXPECT_EQ(window->Engine().RunningWorkers(), 1);
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "log" / "twice"));
     std::vector<SiteRecord> saved;
     LoadSiteList({}, saved, {});
@@ -74,19 +84,19 @@ TEST_F(WindowTest, ImportAppendsNewNamesAndAsksForARepeatedOne) {
     EXPECT_STREQ(saved[1].fetchUrl, "http://second.test/");
 }
 
-TEST_F(WindowTest, ImportIntoAnEmptyListStartsEverySite) {
+TEST_F(WindowTest, ImportIntoAnEmptyListKeepsEachSitesState) {
     Open();
     const std::string file = (folder.Path() / "in.wxf").string();
-    ASSERT_TRUE(SaveSiteList({Site("one", false), Site("two", false), Site("a/b", true)}, file));
+    ASSERT_TRUE(SaveSiteList({Site("one", false), Site("two", true), Site("a/b", true)}, file));
     prompter.files = {file};
     window->OnCommand(31);
     EXPECT_EQ(ListNames(), (std::vector<std::string>{"one", "two"}));
-    for (const SiteRecord& site : window->Sites()) {
-        EXPECT_EQ(site.active, 1) << site.name;
-        EXPECT_EQ(site.listImage, 0u) << site.name;
-    }
+    EXPECT_EQ(window->Sites()[0].active, 0);
+    EXPECT_EQ(window->Sites()[0].listImage, 1u);
+    EXPECT_EQ(window->Sites()[1].active, 1);
+    EXPECT_EQ(window->Badge(0), SiteBadge::kStopped);
     EXPECT_EQ(window->Engine().RunningWorkers(), 2);
-    // The record whose name cannot be a folder is refused with a message.
+    // The one record whose name cannot be a folder is named in its message.
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_NE(prompter.asked[0].text.find("'a/b'"), std::string::npos);
 }
@@ -118,7 +128,8 @@ TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShown) {
 TEST_F(WindowTest, ReportTabRefusesWithoutAFilter) {
     WriteSites({{"home", true}});
     Open();
-    for (int id : {1112, 1113, 1114}) static_cast<QCheckBox*>(window->Control(id))->setChecked(false);
+    for (int id : {1112, 1113, 1114})
+        static_cast<QCheckBox*>(window->Control(id))->setChecked(false);
     window->OnCommand(1115);
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].text, "You must select a filter.");

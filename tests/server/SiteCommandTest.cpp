@@ -148,6 +148,9 @@ TEST_F(SiteCommandTest, ListIsTheListTheDialogsMake) {
         SettingsForm form;
         form.monitorSite = site;
         form.reportSite = report ? site : -1;
+        form.monitorShown = MonitorPageOf(sites[static_cast<std::size_t>(site)]);
+        form.reportShown = ReportPageOf(sites[static_cast<std::size_t>(site)]);
+        form.monitor = form.monitorShown;
         form.monitor.unit = unit;
         form.monitor.values[static_cast<std::size_t>(unit - 1)] = value;
         form.report = ReportPageOf(sites[static_cast<std::size_t>(site)]);

@@ -34,13 +34,6 @@ std::vector<std::string> Describe(const Menu& menu) {
 
 using Lines = std::vector<std::string>;
 
-TEST(Menus, FrameMenusHoldTheirFixedItems) {
-    EXPECT_EQ(Describe(FileMenu()),
-              (Lines{"Add new URL/27", "Loading exist file/31", "Backup URL Settings/32", "-",
-                     "Delete/28", "-", "Exit/25"}));
-    EXPECT_EQ(Describe(HelpMenu()), (Lines{"How to use?/34", "-", "About.../16"}));
-}
-
 TEST(Menus, ViewMenuMarksThePagesInTheStrip) {
     const Page u = Page::kUrl, s = Page::kStatistics, r = Page::kReport, x = Page::kUpdate;
     EXPECT_EQ(Describe(ViewMenu({u, s, r, x})), (Lines{"Statistics/29!", "Report/30!"}));
@@ -49,15 +42,6 @@ TEST(Menus, ViewMenuMarksThePagesInTheStrip) {
     EXPECT_EQ(Describe(ViewMenu({u, r, x})), (Lines{"Statistics/22", "Report/30!"}));
     EXPECT_EQ(Describe(ViewMenu({u, x})), (Lines{"Statistics/22", "Report/21"}));
     EXPECT_EQ(Describe(ViewMenu({u})), (Lines{"Statistics/22", "Report/21"}));
-}
-
-TEST(Menus, SelectedSiteFallsBackToTheFirstSite) {
-    EXPECT_EQ(SelectedSite(-1, 0), -1);
-    EXPECT_EQ(SelectedSite(-1, 3), 0);
-    EXPECT_EQ(SelectedSite(2, 3), 2);
-    // A stale mark past the list cannot name a site.
-    EXPECT_EQ(SelectedSite(3, 3), 0);
-    EXPECT_EQ(SelectedSite(0, 0), -1);
 }
 
 TEST(Menus, ToolsMenuNamesTheSiteItActsOn) {
@@ -83,15 +67,6 @@ TEST(Menus, NameOfFullLengthIsReadWithinItsField) {
     EXPECT_EQ(TrayMenu(sites)[2].text, "Start " + std::string(sizeof site.name, 'n'));
 }
 
-TEST(Menus, SiteContextMenuOffersStartOrStop) {
-    const Menu stopped = SiteContextMenu(Site("a", 2));
-    EXPECT_EQ(Describe(stopped), (Lines{"Start Monitor/19", "Statistics/22", "history report/21",
-                                        "-", "Advanced Setting/24", "-", "Rename/20"}));
-    Lines running = Describe(stopped);
-    running[0] = "Stop Monitor/23";
-    EXPECT_EQ(Describe(SiteContextMenu(Site("a", 1))), running);
-}
-
 TEST(Menus, TrayMenuListsEverySite) {
     EXPECT_EQ(Describe(TrayMenu({})),
               (Lines{"Lanch Control/17", "-", "&About Wexfold.../16", "-", "Exit/25"}));
@@ -100,12 +75,6 @@ TEST(Menus, TrayMenuListsEverySite) {
     EXPECT_EQ(Describe(TrayMenu(sites)),
               (Lines{"Lanch Control/17", "-", "Start first/48", "Stop second/49", "Stop third/50",
                      "-", "&About Wexfold.../16", "-", "Exit/25"}));
-}
-
-TEST(Menus, SiteChooserListsNamesWithTheirCommands) {
-    EXPECT_TRUE(SiteChooser({}).empty());
-    const std::vector<SiteRecord> sites{Site("one", 1), Site("two", 0)};
-    EXPECT_EQ(Describe(SiteChooser(sites)), (Lines{"one/304", "two/305"}));
 }
 
 TEST(Menus, SiteMenusStopAtTheLastCommandOfTheirRange) {

@@ -103,25 +103,6 @@ std::vector<int> Ids(const std::array<int, N>& set) {
     return {set.begin(), set.end()};
 }
 
-TEST(TabStrip, EachPageShowsItsSetAndHidesAllOthers) {
-    const auto url = Ids(kUrlControls);
-    const auto statistics = Ids(kStatisticsControls);
-    const auto report = Ids(kReportControls);
-    const auto update = Concat({Ids(kUpdateControls), Ids(kUpdateRunningControls)});
-
-    PageControls controls = ControlsForPage(Page::kUrl, true);
-    EXPECT_THAT(controls.show, ElementsAreArray(url));
-    EXPECT_THAT(controls.hide, ElementsAreArray(Concat({report, update, statistics})));
-
-    controls = ControlsForPage(Page::kStatistics, false);
-    EXPECT_THAT(controls.show, ElementsAreArray(statistics));
-    EXPECT_THAT(controls.hide, ElementsAreArray(Concat({report, url, update})));
-
-    controls = ControlsForPage(Page::kReport, false);
-    EXPECT_THAT(controls.show, ElementsAreArray(report));
-    EXPECT_THAT(controls.hide, ElementsAreArray(Concat({url, update, statistics})));
-}
-
 TEST(TabStrip, UpdatePageShowsProgressOnlyWhileACheckRuns) {
     const PageControls idle = ControlsForPage(Page::kUpdate, false);
     EXPECT_THAT(idle.show, ElementsAreArray({1011, 1008, 1017}));

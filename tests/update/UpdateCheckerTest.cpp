@@ -77,12 +77,13 @@ class UpdateCheckerTest : public ::testing::Test {
         EventLoop(*handover_).Run(std::chrono::seconds(20), done);
     }
 
-    // A whole manual check: fetch, compare and, when something is new, the downloads.
+    // A whole check on the checker's worker: fetch, compare and the downloads. 0 when the
+    // comparison rotated the lists.
     int Check() {
-        if (checker_->FetchList() != 0 || checker_->CompareLists() != 0) return 1;
-        checker_->StartDownloads();
-        RunUntil([&] { return !checker_->Downloading(); });
-        return 0;
+        recorder_.seen.clear();
+        EXPECT_EQ(checker_->StartCheck(true), StartResult::kStarted);
+        RunUntil([&] { return !checker_->Running(); });
+        return recorder_.Of(UpdateMessageKind::kCompared).empty() ? 1 : 0;
     }
 
     std::vector<std::string> Listed() const {
@@ -109,28 +110,28 @@ TEST_F(UpdateCheckerTest, NothingNewEndsWithoutRotation) {
     const std::string local = FileText(work_.Path() / kUpdateListName);
     const std::string backup = FileText(work_.Path() / kUpdateBackupName);
 
-    recorder_.seen.clear();
-    EXPECT_EQ(checker_->FetchList(), 0);
-    EXPECT_EQ(checker_->CompareLists(), 1);
+    EXPECT_EQ(Check(), 1);
     EXPECT_EQ(recorder_.States(), (std::vector<std::uint32_t>{kTextConnected, kTextNothingNew}));
     EXPECT_EQ(recorder_.seen.size(), 2u);
-    EXPECT_EQ(checker_->StartDownloads(), StartResult::kNothingToDo);
     EXPECT_EQ(FileText(work_.Path() / kUpdateListName), local);
     EXPECT_EQ(FileText(work_.Path() / kUpdateBackupName), backup);
 }
 
-TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedInASecondCheck) {
+TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedPrivately) {
     Publish(root_.Path(), sources_.Path(), {"old.bin"});
     ASSERT_EQ(Check(), 0);
     EXPECT_EQ(checker_->RequestUrl(), "http://127.0.0.1:" + std::to_string(server_.Port()) +
                                           "/update.asp?user=&pass=&filename=update.txt");
     const std::string firstList = FileText(work_.Path() / kUpdateListName);
-    Publish(root_.Path(), sources_.Path(), {"a1", "a2"});
-    Publish(root_.Path(), sources_.Path(), {"b1", "b2", "b3"});
+    // Names that need escaping in the request, and one whose place holds a link to a file
+    // outside the update folder: the download replaces the link and never writes through it.
+    Publish(root_.Path(), sources_.Path(), {"a 1", "a#2"});
+    Publish(root_.Path(), sources_.Path(), {"b&1", "b+2", "b3"});
+    std::ofstream(work_.Path() / "outside") << "keep";
+    fs::create_symlink(work_.Path() / "outside", checker_->UpdateFolder() / "b3");
 
-    recorder_.seen.clear();
     ASSERT_EQ(Check(), 0);
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"b1", "b2", "b3", "a1", "a2"}));
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"b&1", "b+2", "b3", "a 1", "a#2"}));
     const auto entries = recorder_.Of(UpdateMessageKind::kListEntry);
     for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].wParam, i + 1);
     EXPECT_EQ(FileText(work_.Path() / kUpdateBackupName), firstList);
@@ -139,13 +140,19 @@ TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedInASecondChe
     const auto done = recorder_.Of(UpdateMessageKind::kDownloaded);
     ASSERT_EQ(done.size(), 5u);
     for (std::size_t i = 0; i < done.size(); ++i) {
-        EXPECT_EQ(done[i].wParam, kUpdateDownloaded);
         EXPECT_EQ(done[i].value, i);
         EXPECT_EQ(done[i].path, checker_->UpdateFolder() / checker_->FileNames()[i]);
         EXPECT_EQ(FileText(done[i].path), "body of " + checker_->FileNames()[i]);
     }
+    EXPECT_FALSE(fs::is_symlink(checker_->UpdateFolder() / "b3"));
+    EXPECT_EQ(FileText(work_.Path() / "outside"), "keep");
     EXPECT_TRUE(recorder_.Of(UpdateMessageKind::kFailed).empty());
     EXPECT_FALSE(recorder_.Of(UpdateMessageKind::kProgress).empty());
+    // The lists and the folder are the user's alone.
+    const auto mode = [](const fs::path& path) { return fs::status(path).permissions(); };
+    EXPECT_EQ(mode(work_.Path() / kUpdateListName), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(mode(work_.Path() / kUpdateBackupName), mode(work_.Path() / kUpdateListName));
+    EXPECT_EQ(mode(checker_->UpdateFolder()), fs::perms::owner_all);
 }
 
 TEST_F(UpdateCheckerTest, WithoutALocalCopyEveryFileCountsOnceAndIsFetchedOnce) {
@@ -156,15 +163,6 @@ TEST_F(UpdateCheckerTest, WithoutALocalCopyEveryFileCountsOnceAndIsFetchedOnce) 
     EXPECT_EQ(Listed(), (std::vector<std::string>{"x.bin", "y.bin"}));
     EXPECT_EQ(recorder_.Of(UpdateMessageKind::kDownloaded).size(), 2u);
     EXPECT_FALSE(fs::exists(work_.Path() / kUpdateBackupName));
-}
-
-TEST_F(UpdateCheckerTest, AnEmptyListRotatesButStartsNothing) {
-    EXPECT_EQ(checker_->FetchList(), 0);
-    EXPECT_EQ(checker_->CompareLists(), 0);
-    EXPECT_TRUE(checker_->FileNames().empty());
-    EXPECT_EQ(fs::file_size(work_.Path() / kUpdateListName), 0u);
-    EXPECT_EQ(checker_->StartDownloads(), StartResult::kNothingToDo);
-    EXPECT_FALSE(checker_->Downloading());
 }
 
 TEST_F(UpdateCheckerTest, CancelDuringTheSecondFileSkipsTheRestAndRestoresTheList) {
@@ -179,12 +177,7 @@ TEST_F(UpdateCheckerTest, CancelDuringTheSecondFileSkipsTheRestAndRestoresTheLis
             checker_->Cancel();
         }
     };
-    recorder_.seen.clear();
-    ASSERT_EQ(checker_->FetchList(), 0);
-    ASSERT_EQ(checker_->CompareLists(), 0);
-    ASSERT_EQ(checker_->StartDownloads(), StartResult::kStarted);
-    RunUntil([&] { return !recorder_.Of(UpdateMessageKind::kFailed).empty(); });
-    checker_.reset();  // waits for the worker, so every message it sent is in
+    Check();
 
     std::vector<std::pair<UpdateMessageKind, std::uint32_t>> ends;
     bool noticeBeforeFailure = false;
@@ -205,6 +198,17 @@ TEST_F(UpdateCheckerTest, CancelDuringTheSecondFileSkipsTheRestAndRestoresTheLis
     EXPECT_EQ(FileText(work_.Path() / kUpdateListName), firstList);
 }
 
+TEST_F(UpdateCheckerTest, AStopWhileTheServerIsSilentReportsUserCanceledOnly) {
+    testing::UpdateServerProcess slow{WEXFOLD_UPDATE_SERVER, root_.Path(), 10};
+    UseHost(slow.Host());
+    ASSERT_EQ(checker_->StartCheck(true), StartResult::kStarted);
+    checker_->Cancel();
+    RunUntil([&] { return !checker_->Running(); });
+    ASSERT_EQ(recorder_.seen.size(), 1u);
+    EXPECT_TRUE(recorder_.seen[0].cancelNotice);
+    EXPECT_FALSE(fs::exists(work_.Path() / kUpdateListName));
+}
+
 TEST_F(UpdateCheckerTest, UnreachableServerLeavesTheLocalListsAlone) {
     int port = 0;
     const int reserved = testing::BindLoopback(false, 0, port);  // bound, never listening
@@ -212,10 +216,9 @@ TEST_F(UpdateCheckerTest, UnreachableServerLeavesTheLocalListsAlone) {
     std::ofstream(work_.Path() / kUpdateListName) << "local";
     std::ofstream(work_.Path() / kUpdateBackupName) << "older";
 
-    EXPECT_EQ(checker_->FetchList(), 1);
+    EXPECT_EQ(Check(), 1);
     EXPECT_EQ(recorder_.States(), std::vector<std::uint32_t>{kTextNoConnection});
     EXPECT_TRUE(checker_->CacheFile().empty());
-    EXPECT_EQ(checker_->CompareLists(), 1);
     EXPECT_EQ(recorder_.seen.size(), 1u);
     // Stopping after a failed fetch must not bring back the older list.
     checker_->Cancel();

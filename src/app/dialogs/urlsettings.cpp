@@ -1,6 +1,5 @@
 #include "app/dialogs/urlsettings.h"
 
-#include <array>
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -8,6 +7,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <array>
 
 #include "app/dialogs/urlsettingsStrip.h"
 #include "app/window/Prompter.h"
@@ -134,6 +134,8 @@ urlsettings::urlsettings(SettingsHost host, QWidget* parent)
     if (opening.monitorSite >= 0) FillMonitorPage(opening.monitorSite);
     if (opening.reportSite >= 0) FillReportPage(opening.reportSite);
     if (opening.urlSite >= 0) FillUrlPage(opening.urlSite);
+    monitorShown_ = MonitorNow();
+    reportShown_ = ReportNow();
     ShowPage(kMonitorPage);
 }
 
@@ -234,6 +236,9 @@ void urlsettings::OnChange() {
     if (page == kMonitorPage) FillMonitorPage(site);
     if (page == kReportPage) FillReportPage(site);
     if (page == kUrlPage) FillUrlPage(site);
+    // The page now shows that site: the user's edits start from here.
+    if (page == kMonitorPage) monitorShown_ = MonitorNow();
+    if (page == kReportPage) reportShown_ = ReportNow();
 }
 
 void urlsettings::OnProtocolChosen(int protocol) {
@@ -242,20 +247,34 @@ void urlsettings::OnProtocolChosen(int protocol) {
     protocol_ = protocol;
 }
 
+MonitorFields urlsettings::MonitorNow() const {
+    MonitorFields fields;
+    fields.unit = units_->checkedId();
+    for (int k = 0; k < 3; ++k) fields.values[k] = Typed(1047 + k);
+    fields.allSites = Checked(1050);
+    return fields;
+}
+
+ReportFields urlsettings::ReportNow() const {
+    ReportFields fields;
+    fields.alertOnLoss = Checked(1058);
+    fields.alertMinutes = Typed(1060);
+    fields.logEnabled = Checked(1059);
+    fields.logAllDetail = Checked(1064);
+    fields.autoDeleteLogs = Checked(1063);
+    fields.allSites = Checked(1081);
+    return fields;
+}
+
 SettingsForm urlsettings::Form() const {
     SettingsForm form;
     form.monitorSite = pageSites_[kMonitorPage];
     form.reportSite = pageSites_[kReportPage];
     form.urlSite = pageSites_[kUrlPage];
-    form.monitor.unit = units_->checkedId();
-    for (int k = 0; k < 3; ++k) form.monitor.values[k] = Typed(1047 + k);
-    form.monitor.allSites = Checked(1050);
-    form.report.alertOnLoss = Checked(1058);
-    form.report.alertMinutes = Typed(1060);
-    form.report.logEnabled = Checked(1059);
-    form.report.logAllDetail = Checked(1064);
-    form.report.autoDeleteLogs = Checked(1063);
-    form.report.allSites = Checked(1081);
+    form.monitor = MonitorNow();
+    form.report = ReportNow();
+    form.monitorShown = monitorShown_;
+    form.reportShown = reportShown_;
     form.url.address = Typed(1075);
     form.url.protocol = protocol_;
     form.url.port = Typed(1074);
@@ -286,8 +305,13 @@ bool urlsettings::OnApply() {
         engine.SiteChanged(outcome.addressSite);
         if (host_.addressChanged) host_.addressChanged(outcome.addressSite, outcome.oldAddress);
     }
-    if (!outcome.applied) Refuse(outcome.refusal);
-    return outcome.applied;
+    if (!outcome.applied) {
+        Refuse(outcome.refusal);
+        return false;
+    }
+    monitorShown_ = MonitorNow();
+    reportShown_ = ReportNow();
+    return true;
 }
 
 void urlsettings::accept() {

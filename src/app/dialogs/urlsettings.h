@@ -81,6 +81,8 @@ class urlsettings final : public QDialog {
     void EnableLogChoices(bool enabled);
     void EnableCredentials(bool enabled, bool focus);
 
+    MonitorFields MonitorNow() const;
+    ReportFields ReportNow() const;
     SettingsForm Form() const;
     void Refuse(const SettingsMessage& message);
     bool Checked(int id) const;
@@ -92,6 +94,9 @@ class urlsettings final : public QDialog {
     QButtonGroup* units_ = nullptr;
     QComboBox* protocols_ = nullptr;
     int pageSites_[3] = {-1, -1, -1};
+    // What the Monitor and Report pages showed before the user's edits.
+    MonitorFields monitorShown_;
+    ReportFields reportShown_;
     // The protocol entry Apply assigns; -1 keeps the site's scheme, which no entry names.
     int protocol_ = -1;
 };

@@ -1,5 +1,6 @@
-// One running copy per user: the first copy listens on a local socket; a later start finds it
-// there, asks it to show its window and ends without a window of its own.
+// One running copy per user: the first copy holds a lock file and listens on a local socket;
+// a later start finds the lock taken, asks the running copy through the socket to show its
+// window and ends without a window of its own.
 #pragma once
 
 #include <QLocalServer>
@@ -11,24 +12,29 @@ namespace wexfold {
 class SingleInstance final : public QObject {
     Q_OBJECT
 
-public:
-    // key names the socket; DefaultKey() is one per user and session.
+  public:
+    // key names the socket, and with ".lock" behind it the lock file; DefaultKey() is one per
+    // user and session.
     explicit SingleInstance(QString key = DefaultKey(), QObject* parent = nullptr);
+    ~SingleInstance() override;
 
     static QString DefaultKey();
 
-    // True when a running copy answered; it has been asked to show itself.
-    bool NotifyRunningCopy();
+    // True when this process is the running copy: it holds the lock and listens. False when
+    // another copy holds the lock; that copy has then been asked to show itself (when it
+    // answered within a few seconds). Only the lock's holder ever removes the socket, so two
+    // copies started together never take the socket from each other.
+    bool Claim();
 
-    // Becomes the running copy. A socket left behind by a copy that crashed is taken over.
-    bool Listen();
-
-signals:
+  signals:
     void showRequested();
 
-private:
+  private:
+    bool NotifyRunningCopy();
+
     QString key_;
     QLocalServer server_;
+    int lock_ = -1;
 };
 
 }  // namespace wexfold

@@ -9,6 +9,8 @@
 #include <csignal>
 
 #include "app/shell/SingleInstance.h"
+#include "app/widgets/SitePictures.h"
+#include "app/window/DesktopNotifier.h"
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/engine/CurlDownloader.h"
@@ -20,7 +22,9 @@ namespace {
 
 volatile std::sig_atomic_t terminationRequested = 0;
 
-extern "C" void OnTermination(int) { terminationRequested = 1; }
+extern "C" void OnTermination(int) {
+    terminationRequested = 1;
+}
 
 // SIGTERM (the session ends) and SIGINT run the exit steps without the question, so the
 // site list and the exit lines are written.
@@ -37,6 +41,9 @@ void CatchTermination() {
 int T_wexfoldApp::Run(int argc, char** argv, MetricsBoard* metrics) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wexfold"));
+    // The desktop matches the window to its entry (wexfold.desktop) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("wexfold"));
+    QApplication::setWindowIcon(ProgramIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     SetLanguage(LanguageFromEnvironment());
     if (CurrentLanguage() == Language::kChinese) {
@@ -46,13 +53,18 @@ int T_wexfoldApp::Run(int argc, char** argv, MetricsBoard* metrics) {
     }
 
     SingleInstance instance;
-    if (instance.NotifyRunningCopy()) return 0;
-    instance.Listen();
+    if (!instance.Claim()) return 0;
 
     SystemClock clock;
     MessageBoxPrompter prompter;
     WindowServices services;
     services.downloader = std::make_shared<CurlDownloader>();
+    // Update files may be large and slow: only the stall limit holds them.
+    CurlLimits updateLimits;
+    updateLimits.transferSeconds = 0;
+    updateLimits.maxBodyBytes = 0;
+    services.updateDownloader = std::make_shared<CurlDownloader>(updateLimits);
+    services.notifier = std::make_shared<DesktopNotifier>();
     services.clock = &clock;
     services.prompter = &prompter;
     services.metrics = metrics;
@@ -71,7 +83,7 @@ int T_wexfoldApp::Run(int argc, char** argv, MetricsBoard* metrics) {
         window.activateWindow();
     });
     QObject::connect(&window, &T_wexfoldDlg::finished, &app, &QApplication::quit);
-    window.OnInitDialog();
+    window.OnInitDialog(T_wexfoldDlg::StartUp::kAfterFirstPaint);
     window.show();
 
     CatchTermination();

@@ -81,8 +81,10 @@ std::vector<TabFill> TabStripFills(int tabCount, int marked) {
     return fills;
 }
 
+// The template's strip is 216 pixels high (133 dialog units); the drawing's 245-pixel fill
+// ends there, inside the frame drawn at rows 211 to 213.
 TabStripBar::TabStripBar(QWidget* parent) : QWidget(parent) {
-    setFixedSize(465, 245);
+    setFixedSize(465, 216);
 }
 
 void TabStripBar::setTabs(const QStringList& texts, int current) {

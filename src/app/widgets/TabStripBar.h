@@ -1,4 +1,4 @@
-// The main window's owner-drawn tab strip: two to four tabs in a 465 x 245 frame, the marked
+// The main window's owner-drawn tab strip: two to four tabs in a 465 x 216 frame, the marked
 // one raised in colour.
 #pragma once
 

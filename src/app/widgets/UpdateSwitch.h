@@ -1,4 +1,5 @@
-// The UPDATE page's automatic-update switch: a button drawn as one of five pictures.
+// The UPDATE page's automatic-update switch: a button drawn as one of five pictures, with
+// the word ON or OFF in the user's language.
 #pragma once
 
 #include <QAbstractButton>

@@ -1,20 +1,20 @@
 // The commands of the menus, buttons, tray items and the site chooser.
-#include <QDateTime>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 
 #include "app/dialogs/CAboutDlg.h"
 #include "app/dialogs/sreport.h"
 #include "app/dialogs/urlsettings.h"
+#include "app/widgets/UpdateSwitch.h"
 #include "app/window/MenuFill.h"
 #include "app/window/Prompter.h"
-#include "app/widgets/UpdateSwitch.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/logs/ReportTab.h"
 #include "core/shell/SiteRename.h"
@@ -26,10 +26,13 @@ namespace wexfold {
 namespace {
 
 constexpr const char* kHelpDocument = "wexfold-help.html";
+constexpr const char* kChineseHelp = "wexfold-help-zh.html";
 
 }  // namespace
 
 void T_wexfoldDlg::OnCommand(int command) {
+    // Nothing acts on the sites before they are loaded, a few milliseconds after the start.
+    if (!started_ && command != command::kShowWindow) return;
     switch (command) {
         case command::kAbout: {
             CAboutDlg about(this);
@@ -41,37 +44,88 @@ void T_wexfoldDlg::OnCommand(int command) {
             raise();
             activateWindow();
             return;
-        case command::kStart: return CommandStart();
-        case command::kRename: return CommandRename();
-        case command::kShowReport: return CommandReport();
-        case command::kShowStatistics: return CommandStatistics();
-        case command::kStop: return CommandStop();
-        case command::kExit: OnCancel(); return;
+        case command::kStart:
+            return CommandStart();
+        case command::kRename:
+            return CommandRename();
+        case command::kShowReport:
+            return CommandReport();
+        case command::kShowStatistics:
+            return CommandStatistics();
+        case command::kStop:
+            return CommandStop();
+        case command::kExit:
+            OnCancel();
+            return;
         case command::kAdvanced:
-        case 1005: return CommandAdvanced();
+        case 1005:
+            return CommandAdvanced();
         case command::kAdd:
-        case 1004: return CommandAdd();
+        case 1004:
+            return CommandAdd();
         case command::kRemove:
-        case 1006: return CommandRemove();
-        case command::kHideStatistics: return ApplyStrip(HideStatisticsPage(tabs_));
-        case command::kHideReport: return ShowTabPage(kShowReportPage, false);
-        case command::kHelp: return CommandHelp();
-        case command::kImport: return CommandImport();
-        case command::kExport: return CommandExport();
-        case 1011: return UpdateButton();
-        case 1017: return ToggleAutoCheck();
+        case 1006:
+            return CommandRemove();
+        case command::kHideStatistics:
+            return ApplyStrip(HideStatisticsPage(tabs_));
+        case command::kHideReport:
+            return ShowTabPage(kShowReportPage, false);
+        case command::kHelp:
+            return CommandHelp();
+        case command::kImport:
+            return CommandImport();
+        case command::kExport:
+            return CommandExport();
+        case 1011:
+            return UpdateButton();
+        case 1017:
+            return ToggleAutoCheck();
         case 1041:
-        case 1101: return CommandChooser();
-        case 1115: return CommandViewReport();
-        default: break;
+        case 1101:
+            return CommandChooser();
+        case 1115:
+            return CommandViewReport();
+        default:
+            break;
     }
     const SiteCommand site = DecodeSiteCommand(command, sites_.size());
     if (site.kind == SiteCommand::kTrayToggle) TrayToggle(site.site);
     if (site.kind == SiteCommand::kChooser) ChooseSite(site.site);
 }
 
+void T_wexfoldDlg::OnTrayCommand(int command) {
+    const SiteCommand site = DecodeSiteCommand(command, sites_.size());
+    const bool stopsSite = site.kind == SiteCommand::kTrayToggle &&
+                           sites_[static_cast<std::size_t>(site.site)].active != 0;
+    if (stopsSite || command == command::kExit || command == command::kAbout) BringToFront();
+    OnCommand(command);
+}
+
+void T_wexfoldDlg::BringToFront() {
+    if (isMinimized() || !isVisible()) showNormal();
+    raise();
+    activateWindow();
+}
+
+void T_wexfoldDlg::RaiseIfShown() {
+    if (!isVisible() || isMinimized()) return;
+    raise();
+    activateWindow();
+}
+
+int T_wexfoldDlg::SelectionMark() const {
+    // Keyboard focus alone makes a row current without selecting it: only a selected row is
+    // the user's choice.
+    const QListWidgetItem* item = siteList_->currentItem();
+    return item != nullptr && item->isSelected() ? siteList_->row(item) : -1;
+}
+
+void T_wexfoldDlg::SetSelectionMark(int site) {
+    siteList_->setCurrentRow(site, QItemSelectionModel::ClearAndSelect);
+}
+
 int T_wexfoldDlg::SelectedSiteIndex() const {
-    return SelectedSite(siteList_->currentRow(), sites_.size());
+    return SelectedSite(SelectionMark(), sites_.size());
 }
 
 void T_wexfoldDlg::StartSite(int site) {
@@ -80,6 +134,7 @@ void T_wexfoldDlg::StartSite(int site) {
     record.listImage = 0;
     SetListImage(site, record.listImage);
     engine_->ControlMonitor(site, true);
+    RefreshTray();
 }
 
 bool T_wexfoldDlg::ConfirmStop(int site) {
@@ -93,6 +148,7 @@ void T_wexfoldDlg::StopSite(int site) {
     record.listImage = 1;
     SetListImage(site, record.listImage);
     engine_->ControlMonitor(site, false);
+    RefreshTray();
 }
 
 void T_wexfoldDlg::CommandStart() {
@@ -101,9 +157,8 @@ void T_wexfoldDlg::CommandStart() {
         Ask("Can't Start!", Text(207), false, false);
         return;
     }
-    const auto& record = sites_[static_cast<std::size_t>(site)];
-    detail_->setPlainText(QString::fromStdString(engine_->Monitor(site).statusText));
-    statisticsLabel_->setText(QString::fromUtf8(record.fetchUrl));
+    ShowDetailText(engine_->Monitor(site).statusText);
+    statisticsLabel_->setText(ShownAddress(site));
     StartSite(site);
 }
 
@@ -133,8 +188,10 @@ void T_wexfoldDlg::CommandRename() {
     delete renameEditor_;
     renameEditor_ = new QLineEdit(siteList_->viewport());
     renameEditor_->setObjectName(QStringLiteral("renameEditor"));
-    renameEditor_->setText(QString::fromStdString(SiteNameText(sites_[static_cast<std::size_t>(site)])));
-    renameEditor_->setGeometry(siteList_->visualItemRect(siteList_->item(site)).adjusted(0, 34, 0, 0));
+    renameEditor_->setText(
+        QString::fromStdString(SiteNameText(sites_[static_cast<std::size_t>(site)])));
+    renameEditor_->setGeometry(
+        siteList_->visualItemRect(siteList_->item(site)).adjusted(0, 34, 0, 0));
     renameEditor_->installEventFilter(this);
     connect(renameEditor_, &QLineEdit::returnPressed, this,
             [this] { FinishRename(renameEditor_->text().toStdString()); });
@@ -151,7 +208,7 @@ void T_wexfoldDlg::CommandReport() {
         return;
     }
     reportUrl_ = sites_[static_cast<std::size_t>(site)].fetchUrl;
-    reportLabel_->setText(QString::fromStdString(reportUrl_));
+    reportLabel_->setText(ShownAddress(site));
     const QDate today = QDateTime::fromSecsSinceEpoch(services_.clock->Now()).date();
     for (int id : {1106, 1110}) {
         auto* years = static_cast<QComboBox*>(Control(id));
@@ -159,8 +216,10 @@ void T_wexfoldDlg::CommandReport() {
         years->addItem(QString::number(today.year()));
         years->setCurrentIndex(0);
     }
-    for (int id : {1104, 1108}) static_cast<QComboBox*>(Control(id))->setCurrentIndex(today.month() - 1);
-    for (int id : {1105, 1109}) static_cast<QLineEdit*>(Control(id))->setText(QString::number(today.day()));
+    for (int id : {1104, 1108})
+        static_cast<QComboBox*>(Control(id))->setCurrentIndex(today.month() - 1);
+    for (int id : {1105, 1109})
+        static_cast<QLineEdit*>(Control(id))->setText(QString::number(today.day()));
     for (int id : {1112, 1113, 1114}) static_cast<QCheckBox*>(Control(id))->setChecked(true);
     ShowTabPage(kShowReportPage, true);
 }
@@ -183,12 +242,12 @@ void T_wexfoldDlg::ShowStatisticsOf(int site) {
         history_.Clear();
         engine_->statisticsSiteActive = record.active;
     }
-    detail_->setPlainText(QString::fromStdString(engine_->Monitor(site).statusText));
-    statisticsLabel_->setText(QString::fromUtf8(record.fetchUrl));
+    ShowDetailText(engine_->Monitor(site).statusText);
+    statisticsLabel_->setText(ShownAddress(site));
 }
 
 void T_wexfoldDlg::CommandRemove() {
-    const int site = siteList_->currentRow();
+    const int site = SelectionMark();
     if (site < 0 || site >= static_cast<int>(sites_.size())) {
         Ask("Remove error.", Text(189), false, false);
         return;
@@ -201,38 +260,37 @@ void T_wexfoldDlg::CommandRemove() {
     RefillSiteList();
     SaveSiteList(sites_);
     engine_->EraseMonitor(site);
+    notices_.Erase(site);
+    RefreshTray();
 }
 
 void T_wexfoldDlg::CommandHelp() {
-    // The help page ships inside the program; it is put into the data folder on first use,
-    // so the desktop's browser can open it as a file.
-    const std::filesystem::path document = std::filesystem::current_path() / kHelpDocument;
-    if (!std::filesystem::exists(document)) {
-        QFile::copy(QStringLiteral(":/help/%1").arg(kHelpDocument),
-                    QString::fromStdString(document.string()));
-        QFile::setPermissions(QString::fromStdString(document.string()),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                  QFile::ReadOther);
-    }
-    if (std::filesystem::exists(document)) services_.openDocument(document);
+    // The help page ships inside the program in the user's language; it is written into the
+    // data folder, fresh each time, so the desktop's browser opens it as a file.
+    const char* page = CurrentLanguage() == Language::kChinese ? kChineseHelp : kHelpDocument;
+    const std::filesystem::path document = std::filesystem::current_path() / page;
+    const QString target = QString::fromStdString(document.string());
+    QFile::remove(target);
+    if (!QFile::copy(QStringLiteral(":/help/%1").arg(page), target)) return;
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    services_.openDocument(document);
 }
 
 void T_wexfoldDlg::CommandAdvanced() {
-    SettingsHost host{
-        sites_, *engine_, *services_.prompter, siteList_->currentRow(),
-        [this](const Menu& items) {
-            QMenu menu(this);
-            FillMenu(menu, items);
-            return services_.runMenu(menu, QCursor::pos());
-        },
-        // The pages that showed the site follow its new address.
-        [this](int site, const std::string& oldAddress) {
-            if (engine_->statisticsUrl == oldAddress) ShowStatisticsOf(site);
-            if (reportUrl_ == oldAddress) {
-                reportUrl_ = sites_[static_cast<std::size_t>(site)].fetchUrl;
-                reportLabel_->setText(QString::fromStdString(reportUrl_));
-            }
-        }};
+    SettingsHost host{sites_, *engine_, *services_.prompter, SelectionMark(),
+                      [this](const Menu& items) {
+                          QMenu menu(this);
+                          FillMenu(menu, items);
+                          return services_.runMenu(menu, QCursor::pos());
+                      },
+                      // The pages that showed the site follow its new address.
+                      [this](int site, const std::string& oldAddress) {
+                          if (engine_->statisticsUrl == oldAddress) ShowStatisticsOf(site);
+                          if (reportUrl_ == oldAddress) {
+                              reportUrl_ = sites_[static_cast<std::size_t>(site)].fetchUrl;
+                              reportLabel_->setText(ShownAddress(site));
+                          }
+                      }};
     urlsettings dialog(host, this);
     dialog.exec();
 }
@@ -264,19 +322,21 @@ void T_wexfoldDlg::CommandViewReport() {
     dialog.exec();
 }
 
-void T_wexfoldDlg::CommandChooser() { RunMenu(SiteChooser(sites_), QCursor::pos()); }
+void T_wexfoldDlg::CommandChooser() {
+    RunMenu(SiteChooser(sites_), QCursor::pos());
+}
 
 void T_wexfoldDlg::ChooseSite(int site) {
     const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
     if (statisticsLabel_->isVisibleTo(this)) {
-        if (engine_->statisticsUrl != record.fetchUrl) siteList_->setCurrentRow(site);
+        if (engine_->statisticsUrl != record.fetchUrl) SetSelectionMark(site);
         ShowStatisticsOf(site);
     } else if (reportLabel_->isVisibleTo(this)) {
         if (reportUrl_ != record.fetchUrl) {
             reportUrl_ = record.fetchUrl;
-            siteList_->setCurrentRow(site);
+            SetSelectionMark(site);
         }
-        reportLabel_->setText(QString::fromStdString(reportUrl_));
+        reportLabel_->setText(ShownAddress(site));
     }
 }
 

@@ -45,9 +45,9 @@ void T_wexfoldDlg::BuildTitleButtons() {
         button->setObjectName(QStringList{"BTNICON", "BTNMIN", "BTNCLOSE"}[i]);
         button->setFixedSize(15, 15);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setStyleSheet(QStringLiteral(
-            "QPushButton { background: red; border: 1px solid black; color: black;"
-            " font: bold 8pt; padding: 0; }"));
+        button->setStyleSheet(
+            QStringLiteral("QPushButton { background: red; border: 1px solid black; color: black;"
+                           " font: bold 8pt; padding: 0; }"));
         button->move(kTitleWidth - 3 - (3 - i) * 17, kTitleTop + kTitleHeight - 16);
         connect(button, &QPushButton::clicked, this, [this, i] {
             if (i == 1) {
@@ -61,15 +61,19 @@ void T_wexfoldDlg::BuildTitleButtons() {
 
 void T_wexfoldDlg::MinimiseAndSave() {
     showMinimized();
-    SaveSiteList(sites_);
+    if (started_) SaveSiteList(sites_);
 }
 
 Menu T_wexfoldDlg::FrameMenu(int cell) const {
     switch (cell) {
-        case 0: return FileMenu();
-        case 1: return ViewMenu(tabs_);
-        case 2: return ToolsMenu(sites_, siteList_->currentRow());
-        default: return HelpMenu();
+        case 0:
+            return FileMenu();
+        case 1:
+            return ViewMenu(tabs_);
+        case 2:
+            return ToolsMenu(sites_, SelectionMark());
+        default:
+            return HelpMenu();
     }
 }
 
@@ -118,6 +122,12 @@ void T_wexfoldDlg::paintEvent(QPaintEvent*) {
         painter.setPen(Qt::black);
         painter.drawText(box, Qt::AlignCenter, QString::fromUtf8(Translate(kCells[cell])));
     }
+    // The first picture is on its way: now the sites may be loaded and started.
+    if (startAfterPaint_) {
+        startAfterPaint_ = false;
+        QMetaObject::invokeMethod(
+            this, [this] { StartWatching(); }, Qt::QueuedConnection);
+    }
 }
 
 void T_wexfoldDlg::mousePressEvent(QMouseEvent* event) {
@@ -156,7 +166,9 @@ void T_wexfoldDlg::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void T_wexfoldDlg::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void T_wexfoldDlg::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
+}
 
 void T_wexfoldDlg::leaveEvent(QEvent*) {
     if (hoveredCell_ != -1) {

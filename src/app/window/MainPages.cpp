@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QToolTip>
 
 #include "app/dialogs/DialogGeometry.h"
 #include "app/widgets/SpeedGraph.h"
@@ -24,13 +26,21 @@
 namespace wexfold {
 namespace {
 
-QString Tr(const char* english) { return QString::fromUtf8(Translate(english)); }
+QString Tr(const char* english) {
+    return QString::fromUtf8(Translate(english));
+}
+
+// The filter boxes' template texts begin with the '.' of the log lines they stand for; the
+// Chinese labels go without it.
+QString FilterLabel(const char* english) {
+    return CurrentLanguage() == Language::kChinese ? Tr(english + 1) : Tr(english);
+}
 
 const QColor kPanelColour(244, 243, 238);
 
-constexpr const char* kMonths[] = {"January", "February", "March",     "April",
-                                   "May",     "June",     "July",      "August",
-                                   "September", "October", "November", "December"};
+constexpr const char* kMonths[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
 
 QComboBox* MonthList() {
     auto* list = new QComboBox;
@@ -76,8 +86,8 @@ void T_wexfoldDlg::BuildControls() {
     siteList_->setMovement(QListView::Static);
     siteList_->setContextMenuPolicy(Qt::CustomContextMenu);
     Place(1002, siteList_, 16, 69, 216, 83);
-    connect(siteList_, &QListWidget::itemClicked, this,
-            [this] { OnSiteClicked(QCursor::pos()); });
+    siteList_->viewport()->installEventFilter(this);
+    connect(siteList_, &QListWidget::itemClicked, this, [this] { OnSiteClicked(QCursor::pos()); });
     connect(siteList_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (siteList_->itemAt(at) != nullptr) OnSiteClicked(siteList_->mapToGlobal(at));
     });
@@ -139,9 +149,9 @@ void T_wexfoldDlg::BuildControls() {
     Place(1109, DayField(), 94, 130, 20, 13);
     Place(1110, new QComboBox, 118, 130, 32, 30);
     Place(1116, new QGroupBox(Tr("Select filter")), 165, 57, 140, 70);
-    Place(1112, new QCheckBox(Tr(".Broken link report.")), 170, 73, 130, 10);
-    Place(1113, new QCheckBox(Tr(".Connectivity report. ")), 170, 88, 130, 10);
-    Place(1114, new QCheckBox(Tr(".Download speed.")), 170, 103, 130, 10);
+    Place(1112, new QCheckBox(FilterLabel(".Broken link report.")), 170, 73, 130, 10);
+    Place(1113, new QCheckBox(FilterLabel(".Connectivity report. ")), 170, 88, 130, 10);
+    Place(1114, new QCheckBox(FilterLabel(".Download speed.")), 170, 103, 130, 10);
     auto* view = new QPushButton(Tr("View report now!"));
     Place(1115, view, 165, 140, 120, 14);
     connect(view, &QPushButton::clicked, this, [this] { OnCommand(1115); });
@@ -150,8 +160,8 @@ void T_wexfoldDlg::BuildControls() {
     // high as the day fields, with a narrow arrow so that a year fits.
     for (int id : {1104, 1106, 1108, 1110}) {
         controls_[id]->setFixedHeight(ToPixels({0, 0, 0, 13}).height);
-        controls_[id]->setStyleSheet(
-            QStringLiteral("QComboBox { padding-left: 2px; } QComboBox::drop-down { width: 11px; }"));
+        controls_[id]->setStyleSheet(QStringLiteral(
+            "QComboBox { padding-left: 2px; } QComboBox::drop-down { width: 11px; }"));
     }
     // The framed parts of the pages stand out from the strip in a lighter gray.
     for (int id : {1003, 1034, 1035, 1039, 1040, 1100, 1102, 1103, 1116, 1112, 1113, 1114}) {
@@ -203,7 +213,9 @@ void T_wexfoldDlg::ApplyStrip(const StripChange& change) {
     OnTabSelChange();
 }
 
-void T_wexfoldDlg::ShowTabPage(int page, bool show) { ApplyStrip(wexfold::ShowTabPage(tabs_, page, show)); }
+void T_wexfoldDlg::ShowTabPage(int page, bool show) {
+    ApplyStrip(wexfold::ShowTabPage(tabs_, page, show));
+}
 
 void T_wexfoldDlg::RefillSiteList() {
     siteList_->clear();
@@ -214,7 +226,7 @@ void T_wexfoldDlg::RefillSiteList() {
 }
 
 void T_wexfoldDlg::OnSiteClicked(const QPoint& at) {
-    const int site = siteList_->currentRow();
+    const int site = SelectionMark();
     if (site < 0 || site >= static_cast<int>(sites_.size())) return;
     RunMenu(SiteContextMenu(sites_[static_cast<std::size_t>(site)]), at);
 }
@@ -241,6 +253,17 @@ void T_wexfoldDlg::FinishRename(const std::optional<std::string>& text) {
 }
 
 bool T_wexfoldDlg::eventFilter(QObject* watched, QEvent* event) {
+    // A site's tooltip is made when it is asked for, so it always tells the latest check.
+    if (watched == siteList_->viewport() && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QListWidgetItem* item = siteList_->itemAt(help->pos());
+        if (item != nullptr) {
+            QToolTip::showText(help->globalPos(), SiteToolTip(siteList_->row(item)), siteList_);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
     // The rename editor: Escape cancels, leaving it commits like Return.
     if (watched == renameEditor_) {
         if (event->type() == QEvent::KeyPress &&

@@ -29,10 +29,10 @@ void T_wexfoldDlg::OnSiteAdded(int index) {
     log_.OpenSiteLog(site);
     SaveSiteList(sites_);
     siteList_->insertItem(index, QString::fromStdString(SiteNameText(site)));
-    SetListImage(index, site.listImage);
     engine_->ControlMonitor(kAppendedSite, true);
+    SetListImage(index, site.listImage);
     if (sites_.size() == 1) {
-        siteList_->setCurrentRow(0);
+        SetSelectionMark(0);
         CommandReport();
         CommandStatistics();
     }
@@ -63,19 +63,18 @@ void T_wexfoldDlg::CommandImport() {
         return Ask("Load URL question.", FormatText(Text(228), SiteNameText(site).c_str()), true,
                    false);
     };
-    // Every new site is watched at once, and shown so.
+    // A new site keeps the state its record brings, and is handed to the engine.
     hooks.appended = [this](int index) {
         SiteRecord& site = sites_[static_cast<std::size_t>(index)];
-        site.active = 1;
-        site.listImage = 0;
+        site.listImage = site.active == 1 ? 0 : 1;
         engine_->ControlMonitor(kAppendedSite, true);
     };
-    // A replaced site runs on with its new address and interval, in the state it brings.
+    // A replaced site is not restarted: its running monitor takes the new address and
+    // interval, and the scheduler follows the state the record brings.
     hooks.replaced = [this](int index) {
         SiteRecord& site = sites_[static_cast<std::size_t>(index)];
         site.listImage = site.active == 1 ? 0 : 1;
         engine_->SiteChanged(index);
-        engine_->ControlMonitor(index, site.active == 1);
     };
     hooks.released = [this](SiteRecord& gone) { log_.Close(gone); };
     std::vector<std::string> refused;
@@ -85,8 +84,13 @@ void T_wexfoldDlg::CommandImport() {
     LoadSiteList(source, sites_, hooks);
     RefillSiteList();
     SaveSiteList(sites_);
-    for (const std::string& name : refused) {
-        Ask("Warning", FormatText(Translate(kUnusableSiteName), name.c_str()), false, false);
+    RefreshTray();
+    // One message however many records were refused: a file that is no site list at all
+    // would otherwise ask once per record.
+    if (refused.size() == 1) {
+        Ask("Warning", FormatText(Translate(kUnusableSiteName), refused[0].c_str()), false, false);
+    } else if (refused.size() > 1) {
+        Ask("Warning", FormatText(Text(248), static_cast<int>(refused.size())), false, false);
     }
     if (dropped != 0) {
         Ask("Sites too much!", Translate("You can't add more than 256 urls!"), false, false);

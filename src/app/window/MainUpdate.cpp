@@ -44,18 +44,14 @@ bool T_wexfoldDlg::CheckRunning() const {
     return checkButton_->text() != QString::fromUtf8(Text(114));
 }
 
-// The UI thread blocks while the list is fetched and compared, so each text is painted at
-// once rather than at the next return to the event loop.
 void T_wexfoldDlg::ShowUpdateText(int control, const std::string& text) {
     auto* label = static_cast<QLabel*>(Control(control));
     label->setText(Utf8(Cut(text)));
-    label->repaint();
     emit updateTextShown(control, label->text());
 }
 
 void T_wexfoldDlg::SetCheckCaption(const char* caption) {
     checkButton_->setText(QString::fromUtf8(caption));
-    checkButton_->repaint();
 }
 
 void T_wexfoldDlg::SetUpdateStatus(int id) {
@@ -68,13 +64,14 @@ void T_wexfoldDlg::ShowProgressPair(bool show) {
 
 void T_wexfoldDlg::UpdateButton() {
     if (!CheckRunning()) {
+        // The check runs on its own thread; its texts follow as it reports. A check already
+        // under way (the automatic one) is followed the same way.
+        if (updater_->StartCheck(true) == StartResult::kThreadFailed) {
+            ShowWarning(Translate("m_pDownloadTread == NULL!"));
+            return;
+        }
         SetUpdateStatus(112);
         SetCheckCaption(Translate("Starting connection!"));
-        if (updater_->FetchList() == 1) return;
-        listFetched_ = true;
-        SetCheckCaption(Text(113));
-        if (updater_->CompareLists() == 1) return;
-        StartUpdateDownloads();
         return;
     }
     if (!Ask("Make sure Stop?", Text(229), true, false)) return;
@@ -84,26 +81,17 @@ void T_wexfoldDlg::UpdateButton() {
     ShowProgressPair(false);
 }
 
-void T_wexfoldDlg::StartUpdateDownloads() {
-    ShowProgressPair(true);
-    if (updater_->StartDownloads() == StartResult::kThreadFailed) {
-        ShowWarning(Translate("m_pDownloadTread == NULL!"));
-    }
-    SetCheckCaption(Text(113));
-}
-
 void T_wexfoldDlg::AutomaticCheck() {
     if (update_.autoCheck != 1 || updateMinutes_ != kAutomaticMinutes) {
         ++updateMinutes_;
         return;
     }
     updateMinutes_ = 0;
-    // Without a manual check in this run there is no fetched list to compare yet.
-    if (!listFetched_) {
-        if (updater_->FetchList() == 1) return;
-        listFetched_ = true;
+    // It compares the list of the last check of this run, and fetches one when there is none;
+    // a check that runs already is left alone.
+    if (updater_->StartCheck(false) == StartResult::kThreadFailed) {
+        ShowWarning(Translate("m_pDownloadTread == NULL!"));
     }
-    if (updater_->CompareLists() == 0) StartUpdateDownloads();
 }
 
 void T_wexfoldDlg::ToggleAutoCheck() {
@@ -153,7 +141,15 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
             SetUpdateStatus(static_cast<int>(message.value));
             if (message.value == kTextNothingNew) {
                 SetCheckCaption(Text(114));
+            } else if (message.value == kTextConnected &&
+                       checkButton_->text() ==
+                           QString::fromUtf8(Translate("Starting connection!"))) {
+                SetCheckCaption(Text(113));
             }
+            return;
+        case UpdateMessageKind::kCompared:
+            ShowProgressPair(true);
+            SetCheckCaption(Text(113));
             return;
         case UpdateMessageKind::kDownloaded: {
             update_.lastUpdate = services_.clock->Now();

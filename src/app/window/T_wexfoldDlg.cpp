@@ -1,6 +1,7 @@
 #include "app/window/T_wexfoldDlg.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -10,16 +11,23 @@
 #include "app/widgets/SpeedGraph.h"
 #include "app/widgets/UpdateSwitch.h"
 #include "app/window/CTaskIcon.h"
+#include "app/window/DesktopNotifier.h"
 #include "app/window/Prompter.h"
 #include "core/server/Metrics.h"
+#include "core/shell/SiteRename.h"
+#include "core/sites/SiteAddress.h"
 #include "core/sites/SiteListFile.h"
 #include "core/text/StringTable.h"
 
 namespace wexfold {
 namespace {
 
-QString Utf8(const std::string& text) { return QString::fromStdString(text); }
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+QString Utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 // "Recent Update: " and the time of the last update in the long local form.
 std::string RecentUpdateText(std::int64_t lastUpdate) {
@@ -42,20 +50,31 @@ T_wexfoldDlg::T_wexfoldDlg(WindowServices services, QWidget* parent)
               this, [handover = handover_] { handover->Drain(); }, Qt::QueuedConnection);
       })) {
     engine_ = std::make_unique<MonitorEngine>(sites_, log_, *this, services_.downloader, handover_);
-    updater_ = std::make_unique<UpdateChecker>(*services_.downloader, handover_, *this);
+    if (!services_.updateDownloader) services_.updateDownloader = services_.downloader;
+    updater_ = std::make_unique<UpdateChecker>(*services_.updateDownloader, handover_, *this);
     setWindowTitle(Utf8(Text(110)));
-    setWindowIcon(QIcon(QStringLiteral(":/images/app-32.png")));
+    setWindowIcon(ProgramIcon());
     setMouseTracking(true);
     // The pages were laid out for an 8-point dialog font.
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
-    for (std::size_t i = 0; i < frames_.size(); ++i) {
-        frames_[i] = QIcon(QStringLiteral(":/images/site-frame-%1.png").arg(i));
-    }
     BuildControls();
     alert_ = new AlertWindow();
     tray_ = new CTaskIcon(*this, services_.trayIcon);
+    if (services_.notifier) {
+        // Without a notification service the tray's own message stands in; without a tray
+        // there is only the corner alert.
+        services_.notifier->SetFallback(
+            [this](const QString& title, const QString& body, const QString&) {
+                tray_->ShowMessage(title, body);
+            });
+        connect(services_.notifier.get(), &DesktopNotifier::clicked, this,
+                &T_wexfoldDlg::ShowSiteByName);
+    }
+    connect(tray_, &CTaskIcon::messageClicked, this, [this] {
+        if (!lastNoticeSite_.isEmpty()) ShowSiteByName(lastNoticeSite_);
+    });
 
     connect(&animationTimer_, &QTimer::timeout, this, [this] { engine_->AnimationTick(); });
     connect(&schedulerTimer_, &QTimer::timeout, this, [this] {
@@ -74,7 +93,22 @@ T_wexfoldDlg::~T_wexfoldDlg() {
     delete alert_;
 }
 
-void T_wexfoldDlg::OnInitDialog() {
+void T_wexfoldDlg::OnInitDialog(StartUp when) {
+    if (when == StartUp::kNow) {
+        StartWatching();
+        return;
+    }
+    startAfterPaint_ = true;
+    // A window that is never painted (kept hidden by the desktop) starts all the same.
+    QTimer::singleShot(1000, this, [this] {
+        if (startAfterPaint_) StartWatching();
+    });
+}
+
+void T_wexfoldDlg::StartWatching() {
+    if (started_) return;
+    started_ = true;
+    startAfterPaint_ = false;
     LoadHooks hooks;
     hooks.loaded = [this](SiteRecord& site) { log_.OpenSiteLog(site); };
     LoadSiteList({}, sites_, hooks);
@@ -101,6 +135,7 @@ void T_wexfoldDlg::OnInitDialog() {
     }
     updater_->autoCheck = update_.autoCheck;
     updateSwitch_->setAutoCheck(update_.autoCheck == 1);
+    emit startedWatching();
 }
 
 bool T_wexfoldDlg::OnCancel() {
@@ -110,6 +145,11 @@ bool T_wexfoldDlg::OnCancel() {
 }
 
 void T_wexfoldDlg::ExitSteps() {
+    // Before the sites were loaded there is nothing to save: the files stay as they are.
+    if (!started_) {
+        emit finished();
+        return;
+    }
     // The workers are released before anything is written, so no event lands between the
     // exit lines and the end.
     animationTimer_.stop();
@@ -129,6 +169,15 @@ bool T_wexfoldDlg::Ask(const char* caption, const std::string& text, bool yesNo,
     return answer != PromptAnswer::kNo;
 }
 
+void T_wexfoldDlg::keyPressEvent(QKeyEvent* event) {
+    // Escape is the dialog's cancel command: the confirmed exit.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        OnCancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void T_wexfoldDlg::closeEvent(QCloseEvent* event) {
     // A close request of the desktop ends the program at once, without the exit steps.
     event->accept();
@@ -138,26 +187,112 @@ void T_wexfoldDlg::closeEvent(QCloseEvent* event) {
 void T_wexfoldDlg::SiteEvent(int, const std::string&) {}
 
 void T_wexfoldDlg::ShowDetailText(const std::string& text) {
-    detail_->setPlainText(Utf8(text));
-    detail_->moveCursor(QTextCursor::End);
+    detailText_ = text;
+    if (detailPending_) return;
+    detailPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            detailPending_ = false;
+            detail_->setPlainText(Utf8(detailText_));
+            detail_->moveCursor(QTextCursor::End);
+        },
+        Qt::QueuedConnection);
 }
 
 void T_wexfoldDlg::SetListImage(int siteIndex, std::uint32_t image) {
     QListWidgetItem* item = siteList_->item(siteIndex);
-    if (item != nullptr) item->setIcon(frames_[image % frames_.size()]);
+    if (item != nullptr) item->setIcon(pictures_.Picture(image, Badge(siteIndex)));
 }
 
-void T_wexfoldDlg::RedrawSiteList() { siteList_->viewport()->update(); }
+SiteBadge T_wexfoldDlg::Badge(int site) const {
+    if (site < 0 || site >= static_cast<int>(sites_.size())) return SiteBadge::kUnchecked;
+    const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
+    return BadgeOf(record, site < engine_->MonitorCount() ? engine_->Health(site) : SiteHealth{});
+}
 
-void T_wexfoldDlg::PaintAlert(const AlertPaint& paint) { alert_->Apply(paint); }
+QString T_wexfoldDlg::SiteToolTip(int site) const {
+    if (site < 0 || site >= static_cast<int>(sites_.size())) return {};
+    const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
+    return Utf8(wexfold::SiteTooltip(
+        record, site < engine_->MonitorCount() ? engine_->Health(site) : SiteHealth{}));
+}
 
-bool T_wexfoldDlg::SpeedGraphVisible() const { return graph_->isVisible(); }
+QString T_wexfoldDlg::ShownAddress(int site) const {
+    const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
+    return Utf8(DisplayAddress(record.fetchUrl, record.url));
+}
+
+void T_wexfoldDlg::HealthChanged(int siteIndex) {
+    if (siteIndex < 0 || siteIndex >= static_cast<int>(sites_.size())) return;
+    SetListImage(siteIndex, sites_[static_cast<std::size_t>(siteIndex)].listImage);
+    RefreshTray();
+    const SiteRecord& record = sites_[static_cast<std::size_t>(siteIndex)];
+    const SiteNotice notice =
+        notices_.CheckEnded(siteIndex, record, engine_->Health(siteIndex).verdict);
+    if (notice != SiteNotice::kNone) Notify(siteIndex, notice);
+}
+
+void T_wexfoldDlg::RefreshTray() {
+    std::vector<std::string> down;
+    for (int i = 0; i < static_cast<int>(sites_.size()) && i < engine_->MonitorCount(); ++i) {
+        const SiteRecord& site = sites_[static_cast<std::size_t>(i)];
+        if (CountsAsDown(site, engine_->Health(i))) down.push_back(SiteNameText(site));
+    }
+    tray_->ShowDown(down);
+}
+
+void T_wexfoldDlg::Notify(int site, SiteNotice notice) {
+    const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
+    const QString name = Utf8(SiteNameText(record));
+    const QString body = Utf8(NoticeText(notice, record, engine_->Health(site).lastCheck));
+    lastNoticeSite_ = name;
+    if (services_.notifier) {
+        services_.notifier->Show(name, body, notice == SiteNotice::kDown);
+    } else {
+        tray_->ShowMessage(Utf8(Text(110)), body);
+    }
+}
+
+void T_wexfoldDlg::ShowSiteByName(const QString& name) {
+    for (int i = 0; i < static_cast<int>(sites_.size()); ++i) {
+        if (Utf8(SiteNameText(sites_[static_cast<std::size_t>(i)])) != name) continue;
+        BringToFront();
+        SetSelectionMark(i);
+        CommandStatistics();
+        return;
+    }
+}
+
+void T_wexfoldDlg::RedrawSiteList() {
+    siteList_->viewport()->update();
+}
+
+void T_wexfoldDlg::PaintAlert(const AlertPaint& paint) {
+    // The alert names a site by its fetch address; it shows it without the password.
+    AlertPaint shown = paint;
+    for (AlertText& text : shown.texts) {
+        for (const SiteRecord& site : sites_) {
+            if (text.text == site.fetchUrl) {
+                text.text = DisplayAddress(site.fetchUrl, site.url);
+                break;
+            }
+        }
+    }
+    alert_->Apply(shown);
+}
+
+bool T_wexfoldDlg::SpeedGraphVisible() const {
+    return graph_->isVisible();
+}
 
 void T_wexfoldDlg::DrawSpeedGraph(std::uint32_t bytes) {
     history_.AddSample(bytes);
     graph_->update();
 }
 
-void T_wexfoldDlg::ShowWarning(const char* text) { Ask("Warning", text, false, false); }
+void T_wexfoldDlg::ShowWarning(const char* text) {
+    Ask("Warning", text, false, false);
+}
 
 }  // namespace wexfold

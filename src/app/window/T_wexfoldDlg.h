@@ -10,11 +10,12 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/widgets/SitePictures.h"
 #include "core/engine/Downloader.h"
 #include "core/engine/EngineView.h"
 #include "core/engine/MonitorEngine.h"
@@ -23,6 +24,7 @@
 #include "core/logs/Clock.h"
 #include "core/logs/EventLog.h"
 #include "core/shell/Menus.h"
+#include "core/shell/SiteStatus.h"
 #include "core/shell/TabStrip.h"
 #include "core/update/UpdateChecker.h"
 #include "core/update/UpdateMessage.h"
@@ -40,6 +42,7 @@ namespace wexfold {
 
 class AlertWindow;
 class CTaskIcon;
+class DesktopNotifier;
 class Prompter;
 class SpeedGraph;
 class TabStripBar;
@@ -49,6 +52,9 @@ class MetricsBoard;
 // What the window needs from outside; tests give their own.
 struct WindowServices {
     std::shared_ptr<Downloader> downloader;
+    // What the update check fetches with: no size or time cap, only the stall limit. The
+    // site downloader when unset.
+    std::shared_ptr<Downloader> updateDownloader;
     const Clock* clock = nullptr;
     Prompter* prompter = nullptr;
     // Shows a pop-up menu and returns the chosen command, 0 for none.
@@ -59,17 +65,25 @@ struct WindowServices {
     bool trayIcon = true;
     // Where the figures of the metrics endpoint are published once a second; null for none.
     MetricsBoard* metrics = nullptr;
+    // Desktop notifications of sites going down and coming back; none when unset.
+    std::shared_ptr<DesktopNotifier> notifier;
 };
 
 class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotify {
     Q_OBJECT
 
-public:
+  public:
     explicit T_wexfoldDlg(WindowServices services, QWidget* parent = nullptr);
     ~T_wexfoldDlg() override;
 
+    // When OnInitDialog loads the sites and starts watching: at once, or once the window has
+    // painted itself for the first time, so that a long list never holds the first picture.
+    enum class StartUp { kNow, kAfterFirstPaint };
+
     // Loads the site list and the update record of the current folder and starts watching.
-    void OnInitDialog();
+    void OnInitDialog(StartUp when = StartUp::kNow);
+    // True once the sites are loaded and watched.
+    bool Started() const { return started_; }
     // The confirmed exit: asks, then runs ExitSteps. Returns true when the program is to end.
     bool OnCancel();
     // Stops the fetches, saves the site list, writes every exit line and update.date, and
@@ -77,6 +91,12 @@ public:
     void ExitSteps();
     // Every menu item, button and chooser ends here.
     void OnCommand(int command);
+    // A command chosen in the tray menu: a question it asks comes with the window in front.
+    void OnTrayCommand(int command);
+    // Shows the window, restored, in front and active.
+    void BringToFront();
+    // Raises the window when it is shown and not minimised.
+    void RaiseIfShown();
     // Brings the site just appended at index into service: address, log, list row, fetches.
     void OnSiteAdded(int index);
 
@@ -92,6 +112,11 @@ public:
     Page CurrentPage() const;
     QWidget* Control(int id) const;
     QListWidget* SiteList() const { return siteList_; }
+    // The row the user selected last, -1 when no row is selected.
+    int SelectionMark() const;
+    // The tooltip of a site's row, and the badge on its picture.
+    QString SiteToolTip(int site) const;
+    SiteBadge Badge(int site) const;
     TabStripBar* TabBar() const { return tabBar_; }
     AlertWindow* Alert() const { return alert_; }
     CTaskIcon* Tray() const { return tray_; }
@@ -111,26 +136,32 @@ public:
     bool SpeedGraphVisible() const override;
     void DrawSpeedGraph(std::uint32_t bytes) override;
     void ShowWarning(const char* text) override;
+    void HealthChanged(int siteIndex) override;
 
     // UpdateNotify: every report of the update check, on this thread.
     void OnUpdateStatus(const UpdateMessage& message) override;
 
-signals:
+  signals:
+    // The sites are loaded and watched.
+    void startedWatching();
     // The program is to end: the confirmed exit went through, or the desktop closed the window.
     void finished();
     // Control 1008 or 1030 of the UPDATE page shows a new text.
     void updateTextShown(int control, const QString& text);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
+    void StartWatching();
+
     // Page building (MainPages.cpp).
     void BuildControls();
     void BuildTitleButtons();
@@ -140,6 +171,14 @@ private:
     void ApplyStrip(const StripChange& change);
     void ShowTabPage(int page, bool show);
     void RefillSiteList();
+    void SetSelectionMark(int site);
+    // The tray's mark and tooltip after a site's state changed.
+    void RefreshTray();
+    void Notify(int site, SiteNotice notice);
+    // The Statistics page of the site with this name, the window in front.
+    void ShowSiteByName(const QString& name);
+    // The address of a site as labels show it.
+    QString ShownAddress(int site) const;
     void OnSiteClicked(const QPoint& at);
     // Ends the in-place rename; no text means it was cancelled.
     void FinishRename(const std::optional<std::string>& text);
@@ -176,7 +215,6 @@ private:
     void SetCheckCaption(const char* caption);
     void ShowProgressPair(bool show);
     void UpdateButton();
-    void StartUpdateDownloads();
     void AutomaticCheck();
     void ToggleAutoCheck();
 
@@ -191,14 +229,16 @@ private:
     std::unique_ptr<MonitorEngine> engine_;
     UpdateRecord update_;
     std::unique_ptr<UpdateChecker> updater_;
-    bool listFetched_ = false;
     std::uint32_t updateMinutes_ = 0;
     SpeedHistory history_;
     std::string reportUrl_;
     std::vector<Page> tabs_;
 
-    // The five frames of a site's icon, loaded once.
-    std::array<QIcon, 5> frames_;
+    // The frames of a site's picture with their badges, made on first use.
+    SitePictures pictures_;
+    NoticeTracker notices_;
+    // The site of the last notification, for a click on the tray's message.
+    QString lastNoticeSite_;
     std::map<int, QWidget*> controls_;
     TabStripBar* tabBar_ = nullptr;
     QListWidget* siteList_ = nullptr;
@@ -215,6 +255,11 @@ private:
     QTimer schedulerTimer_;
     QTimer minuteTimer_;
 
+    bool started_ = false;
+    bool startAfterPaint_ = false;
+    // The detail box's text, put in once per turn of the event loop however often it changes.
+    std::string detailText_;
+    bool detailPending_ = false;
     int hoveredCell_ = -1;
     bool dragging_ = false;
     QPoint dragOffset_;

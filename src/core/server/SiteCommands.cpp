@@ -157,6 +157,9 @@ Refusal ApplyOptions(const SiteArguments& args, const std::string& password, int
     form.monitor.allSites = false;
     form.report = ReportPageOf(site);
     form.report.allSites = false;
+    // The pages as the dialog would show them; only what the options change is applied.
+    form.monitorShown = form.monitor;
+    form.reportShown = form.report;
     if (args.ChangesMonitorPage()) {
         form.monitorSite = index;
         if (Refusal refusal = PutInterval(*args.interval, form.monitor)) return refusal;

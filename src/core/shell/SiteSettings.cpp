@@ -51,6 +51,11 @@ std::uint16_t ChoicePort(int protocol) {
     return DefaultPort(FindScheme(kProtocolChoices[static_cast<std::size_t>(protocol)].scheme));
 }
 
+// The interval radio as Apply reads it: an unknown one counts as the default interval.
+int KnownUnit(int unit) {
+    return unit >= kIntervalSeconds && unit <= kIntervalHours ? unit : kIntervalDefault;
+}
+
 bool KnownChoice(int protocol) {
     return protocol >= 0 && static_cast<std::size_t>(protocol) < kProtocolChoices.size();
 }
@@ -234,36 +239,43 @@ SettingsOutcome ApplySettings(std::vector<SiteRecord>& sites, const SettingsForm
     }
 
     const MonitorFields& monitor = form.monitor;
-    const int unit = monitor.unit >= kIntervalSeconds && monitor.unit <= kIntervalHours
-                         ? monitor.unit
-                         : kIntervalDefault;
+    const int unit = KnownUnit(monitor.unit);
     const int value = unit == kIntervalDefault ? 0 : FieldValue(monitor.values[unit - 1]);
-    outcome.refusal = CheckInterval(unit, value);
-    if (outcome.refusal.Refuses()) return outcome;
-    const int seconds =
-        unit == kIntervalDefault ? kDefaultIntervalSeconds : value * kUnitSeconds[unit - 1];
-    for (const int i : Targets(monitor.allSites, form.monitorSite, sites.size())) {
-        SiteRecord& site = sites[static_cast<std::size_t>(i)];
-        site.intervalUnit = static_cast<std::int16_t>(unit);
-        site.intervalSeconds = seconds;
-        if (runningInterval(i) != static_cast<std::uint32_t>(seconds)) {
-            outcome.intervalChanged.push_back(i);
+    const int shownUnit = KnownUnit(form.monitorShown.unit);
+    const bool intervalEdited =
+        unit != shownUnit ||
+        (unit != kIntervalDefault && value != FieldValue(form.monitorShown.values[unit - 1]));
+    if (intervalEdited) {
+        outcome.refusal = CheckInterval(unit, value);
+        if (outcome.refusal.Refuses()) return outcome;
+        const int seconds =
+            unit == kIntervalDefault ? kDefaultIntervalSeconds : value * kUnitSeconds[unit - 1];
+        for (const int i : Targets(monitor.allSites, form.monitorSite, sites.size())) {
+            SiteRecord& site = sites[static_cast<std::size_t>(i)];
+            site.intervalUnit = static_cast<std::int16_t>(unit);
+            site.intervalSeconds = seconds;
+            if (runningInterval(i) != static_cast<std::uint32_t>(seconds)) {
+                outcome.intervalChanged.push_back(i);
+            }
         }
     }
 
     const ReportFields& report = form.report;
+    const ReportFields& shown = form.reportShown;
+    const bool minutesEdited =
+        report.alertOnLoss && FieldValue(report.alertMinutes) != FieldValue(shown.alertMinutes);
+    const bool detailEdited = report.logEnabled && report.logAllDetail != shown.logAllDetail;
+    const bool deleteEdited = report.logEnabled && report.autoDeleteLogs != shown.autoDeleteLogs;
     for (const int i : Targets(report.allSites, form.reportSite, sites.size())) {
         SiteRecord& site = sites[static_cast<std::size_t>(i)];
-        site.alertOnLoss = report.alertOnLoss ? 1 : 0;
-        if (report.alertOnLoss) {
+        if (report.alertOnLoss != shown.alertOnLoss) site.alertOnLoss = report.alertOnLoss ? 1 : 0;
+        if (minutesEdited) {
             site.alertMinutes = static_cast<std::int16_t>(std::min<int>(
                 FieldValue(report.alertMinutes), std::numeric_limits<std::int16_t>::max()));
         }
-        site.logEnabled = report.logEnabled ? 1 : 0;
-        if (report.logEnabled) {
-            site.logAllDetail = report.logAllDetail ? 1 : 0;
-            site.autoDeleteLogs = report.autoDeleteLogs ? 1 : 0;
-        }
+        if (report.logEnabled != shown.logEnabled) site.logEnabled = report.logEnabled ? 1 : 0;
+        if (detailEdited) site.logAllDetail = report.logAllDetail ? 1 : 0;
+        if (deleteEdited) site.autoDeleteLogs = report.autoDeleteLogs ? 1 : 0;
     }
 
     if (Names(form.urlSite, sites.size())) {

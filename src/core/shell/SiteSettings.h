@@ -119,6 +119,10 @@ struct SettingsForm {
     MonitorFields monitor;
     ReportFields report;
     UrlFields url;
+    // What the Monitor and Report pages showed before the user's edits (when they were
+    // filled for their site, or the defaults): Apply writes only what differs from them.
+    MonitorFields monitorShown;
+    ReportFields reportShown;
 };
 
 struct SettingsOutcome {
@@ -132,9 +136,11 @@ struct SettingsOutcome {
     std::string oldAddress;
 };
 
-// Apply, in order: nothing to do without sites; the interval is checked (a refusal changes
-// nothing); the Monitor page's values go to its targets, then the Report page's; then the
-// URL Info page, whose refusals leave the two pages' changes in place. runningInterval(i)
+// Apply, in order: nothing to do without sites; an interval the user changed is checked (a
+// refusal changes nothing) and goes to the Monitor page's targets; each Report page setting
+// the user changed goes to that page's targets; then the URL Info page, whose refusals leave
+// the two pages' changes in place. A setting left as shown changes no site, so OK without an
+// edit changes nothing even with "Add to All sites" checked. runningInterval(i)
 // is the interval the engine uses now for site i; it is asked after site i's record took the
 // new interval, so a site the engine does not run can answer with the record's.
 SettingsOutcome ApplySettings(std::vector<SiteRecord>& sites, const SettingsForm& form,

@@ -134,6 +134,21 @@ constexpr std::array kEnglish = std::to_array<StringEntry>({
     {235, "Not more than 60 minutes and Less than 1 minutes!"},
     {236, "Not more than 60 seconds and Less than 10 seconds."},
     {237, "Add to %s"},
+    // The state of a site at a glance: list tooltips, the tray and desktop notifications.
+    {238, "Not checked yet."},
+    {239, "Up: last check %s"},
+    {240, "Down: last check %s"},
+    {241, "Stopped."},
+    {242, "Last download speed: %d kb/s"},
+    {243, "Name lookup %s, connect %s, TLS %s, first byte %s"},
+    {244, "%d ms"},
+    {245, "Down: %s"},
+    {246, "'%s' is down: %s\n%s"},
+    {247, "'%s' is back: %s\n%s"},
+    {248,
+     "%d records of the file were not loaded: their names can't be site names (at most 10 "
+     "characters, no '/', not '.' or '..'). Is it a site list file?"},
+    {249, "Show"},
 });
 
 }  // namespace

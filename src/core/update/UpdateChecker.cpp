@@ -5,17 +5,15 @@
 #include <system_error>
 
 #include "core/sites/SiteAddress.h"
+#include "core/update/UpdateDownloads.h"
 #include "core/update/UpdateListFiles.h"
 
 namespace wexfold {
 namespace {
 
-// The list fetch reports to nobody and is never stopped.
-class SilentSink final : public ProgressSink {
-  public:
-    bool OnProgress(const ProgressReport&) override { return true; }
-    bool StopRequested() override { return false; }
-};
+// How long a new check waits for the worker of a stopped one: a stopped fetch ends within
+// about a second.
+constexpr auto kStoppingWorker = std::chrono::seconds(3);
 
 UpdateMessage State(std::uint32_t textId) {
     UpdateMessage message;
@@ -52,39 +50,136 @@ UpdateChecker::UpdateChecker(Downloader& downloader, std::shared_ptr<SyncHandove
 }
 
 UpdateChecker::~UpdateChecker() {
-    for (Run& run : runs_) {
-        run.job->muted = true;
-        *run.job->cancelEvent = true;
-        run.job->stopRequested = true;
+    muted_ = true;
+    if (current_) {
+        current_->cancel = true;
+        // The worker may be waiting in the hand-over for this thread, so keep running its
+        // reports (they are muted) until it has ended.
+        while (!current_->finished.load()) {
+            handover_->Drain();
+            handover_->WaitForWork(std::chrono::steady_clock::now() +
+                                   std::chrono::milliseconds(20));
+        }
+        current_->thread.join();
     }
-    // A worker may be waiting in the hand-over for this thread, so keep running its reports
-    // (they are muted) until every worker has ended; a stopped fetch ends within a second.
-    const auto running = [&] {
-        return std::any_of(runs_.begin(), runs_.end(),
-                           [](const Run& run) { return !run.job->finished.load(); });
-    };
-    while (running()) {
-        handover_->Drain();
-        handover_->WaitForWork(std::chrono::steady_clock::now() + std::chrono::milliseconds(20));
-    }
-    for (Run& run : runs_) run.thread.join();
     RemoveQuietly(cacheFile_);
 }
 
-void UpdateChecker::ComposeRequest() {
-    requestUrl_ = ComposeUpdateRequest(updateAddress_);
+StartResult UpdateChecker::StartCheck(bool fetchList) {
+    if (!JoinFinished(current_ && current_->cancel ? kStoppingWorker
+                                                   : std::chrono::milliseconds(0))) {
+        return StartResult::kNothingToDo;
+    }
+    auto run = std::make_shared<Run>();
+    cancel_ = &run->cancel;
+    try {
+        run->thread = std::thread([this, raw = run.get(), fetchList] { Check(*raw, fetchList); });
+    } catch (const std::system_error&) {
+        cancel_ = &idle_;
+        return StartResult::kThreadFailed;
+    }
+    current_ = std::move(run);
+    return StartResult::kStarted;
+}
+
+bool UpdateChecker::JoinFinished(std::chrono::milliseconds limit) {
+    if (!current_) return true;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!current_->finished.load() && std::chrono::steady_clock::now() < end) {
+        handover_->Drain();
+        handover_->WaitForWork(
+            std::min(end, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
+    }
+    if (!current_->finished.load()) return false;
+    // A worker sets finished as its last step, so joining it now returns at once.
+    current_->thread.join();
+    current_.reset();
+    cancel_ = &idle_;
+    return true;
+}
+
+bool UpdateChecker::Running() const {
+    return current_ && !current_->finished.load();
+}
+
+void UpdateChecker::Cancel() {
+    if (Running()) {
+        // The worker reports the stop and puts the lists back on its way out.
+        current_->cancel = true;
+        return;
+    }
+    if (rotated_) RestoreLists(folder_);
+    rotated_ = false;
+}
+
+void UpdateChecker::Check(Run& run, bool fetchList) {
+    bool noticeSent = false;
+    bool go = !(fetchList || cacheFile_.empty()) || FetchList() == 0;
+    go = go && !run.cancel.load() && CompareLists() == 0;
+    if (go && !run.cancel.load()) {
+        UpdateMessage compared;
+        compared.kind = UpdateMessageKind::kCompared;
+        Notify(compared);
+        DownloadAll(run, noticeSent);
+    }
+    if (run.cancel.load() && !noticeSent) Canceled();
+    run.finished = true;
+}
+
+void UpdateChecker::Canceled() {
+    if (rotated_) RestoreLists(folder_);
+    rotated_ = false;
+    UpdateMessage notice;
+    notice.kind = UpdateMessageKind::kProgress;
+    notice.wParam = kUpdateProgress;
+    Notify(notice);
+}
+
+void UpdateChecker::DownloadAll(Run& run, bool& noticeSent) {
+    for (std::size_t i = 0; i < fileNames_.size() && !run.cancel.load(); ++i) {
+        const std::string& name = fileNames_[i];
+        UpdateSink sink(*handover_, run.cancel, [this, &name](const ProgressReport& report) {
+            if (muted_) return;
+            UpdateMessage message;
+            message.kind = UpdateMessageKind::kProgress;
+            message.report = &report;
+            message.file = name;
+            notify_.OnUpdateStatus(message);
+        });
+        // Checked again here: a name that is not a plain file name could point outside.
+        const bool whole = IsPlainFileName(name) && AssignQuery(updateAddress_, name) &&
+                           PrepareUpdateFolder(UpdateFolder()) &&
+                           DownloadInto(downloader_, ComposeUpdateRequest(updateAddress_), sink,
+                                        UpdateFolder(), name);
+        if (!whole) ++run.failed;
+        // A stopped download first reports the stop, then its failure.
+        if (!whole && run.cancel.load()) {
+            Canceled();
+            noticeSent = true;
+        }
+        UpdateMessage message;
+        message.kind = whole ? UpdateMessageKind::kDownloaded : UpdateMessageKind::kFailed;
+        message.wParam = whole ? kUpdateDownloaded : kUpdateFailed;
+        message.value = static_cast<std::uint32_t>(i);
+        message.file = name;
+        if (whole) message.path = UpdateFolder() / name;
+        Notify(message);
+    }
+    // Every file is in: a stop from now on keeps the new list.
+    if (run.failed.load() == 0 && !run.cancel.load()) rotated_ = false;
 }
 
 int UpdateChecker::FetchList() {
     AssignQuery(updateAddress_, kUpdateListName);
-    ComposeRequest();
-    SilentSink sink;
+    requestUrl_ = ComposeUpdateRequest(updateAddress_);
+    UpdateSink sink(*handover_, *cancel_);
     const FetchOutcome outcome = downloader_.Fetch(requestUrl_, sink);
-    // An error page or a cut transfer is no list: only a complete answer counts.
+    // An error page or a cut transfer is no list: only a complete answer counts. A stopped
+    // fetch reports nothing here; the check reports the stop.
     if (outcome.result == FetchResult::kCallFailed || outcome.file.empty() ||
-        !outcome.error.empty()) {
+        !outcome.error.empty() || cancel_->load()) {
         RemoveQuietly(outcome.file);
-        Notify(State(kTextNoConnection));
+        if (!cancel_->load()) Notify(State(kTextNoConnection));
         return 1;
     }
     if (outcome.file != cacheFile_) RemoveQuietly(cacheFile_);
@@ -94,16 +189,13 @@ int UpdateChecker::FetchList() {
 }
 
 int UpdateChecker::CompareLists() {
-    if (Downloading()) return 1;
     fileNames_.clear();
     rejectedNames_ = 0;
     if (cacheFile_.empty()) return 1;
     const auto fetched = ReadFileTail(cacheFile_, kMaxListBytes);
     if (!fetched) return 1;
     const auto localStamp = LocalListStamp(folder_);
-    if (!localStamp) {
-        Notify(State(kTextNoLocalList));
-    }
+    if (!localStamp) Notify(State(kTextNoLocalList));
     const std::uint64_t stamp = localStamp.value_or(0);
 
     UpdateListScanner scanner(*fetched);
@@ -139,69 +231,10 @@ void UpdateChecker::Collect(const UpdateListEntry& entry) {
     Notify(message);
 }
 
-StartResult UpdateChecker::StartDownloads() {
-    JoinFinished();
-    if (fileNames_.empty() || Downloading()) return StartResult::kNothingToDo;
-    auto job = std::make_shared<DownloadJob>();
-    job->names = fileNames_;
-    job->address = updateAddress_;
-    job->updateFolder = UpdateFolder();
-    job->callback.mode = MONITOR_IDLE;
-    job->callback.cancelEvent = job->cancelEvent;
-    job->callback.handover = handover_;
-    DownloadJob* raw = job.get();
-    job->callback.deliver = [this, raw](const ProgressReport* report) {
-        if (raw->muted) return;
-        UpdateMessage message;
-        message.kind = UpdateMessageKind::kProgress;
-        message.report = report;
-        message.file = raw->currentFile;
-        notify_.OnUpdateStatus(message);
-    };
-    try {
-        std::thread thread([raw, this] { RunDownloads(*raw, downloader_, *handover_, notify_); });
-        runs_.push_back({job, std::move(thread)});
-    } catch (const std::system_error&) {
-        return StartResult::kThreadFailed;
-    }
-    current_ = std::move(job);
-    return StartResult::kStarted;
-}
-
-void UpdateChecker::Cancel() {
-    const bool complete = current_ && current_->finished.load() && current_->failed.load() == 0;
-    if (current_) {
-        *current_->cancelEvent = true;
-        current_->stopRequested = true;
-    }
-    if (rotated_ && !complete) RestoreLists(folder_);
-    rotated_ = false;
-    // The worker is not waited for: it may be waiting for this thread to take its report.
-    current_.reset();
-}
-
-bool UpdateChecker::Downloading() const {
-    return current_ && !current_->finished.load();
-}
-
-std::filesystem::path UpdateChecker::DownloadPath(const std::string& name) const {
-    return IsPlainFileName(name) ? UpdateFolder() / name : std::filesystem::path();
-}
-
 void UpdateChecker::Notify(const UpdateMessage& message) {
-    notify_.OnUpdateStatus(message);
-}
-
-void UpdateChecker::JoinFinished() {
-    // A worker sets finished as its last step, so joining it now returns at once.
-    for (auto it = runs_.begin(); it != runs_.end();) {
-        if (it->job->finished.load()) {
-            it->thread.join();
-            it = runs_.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    handover_->Send([&] {
+        if (!muted_) notify_.OnUpdateStatus(message);
+    });
 }
 
 }  // namespace wexfold

@@ -1,10 +1,16 @@
 #include "core/update/UpdateDownloads.h"
 
-#include <cstring>
-#include <fstream>
-#include <system_error>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "core/sites/SiteAddress.h"
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+#include <vector>
 
 namespace wexfold {
 namespace {
@@ -13,28 +19,20 @@ std::string_view Field(const char* text, std::size_t size) {
     return {text, strnlen(text, size)};
 }
 
-void Report(DownloadJob& job, SyncHandover& handover, UpdateNotify& notify,
-            const UpdateMessage& message) {
-    handover.Send([&] {
-        if (!job.muted) notify.OnUpdateStatus(message);
-    });
-}
-
-// Fetches one file into the update folder; true when it arrived whole and can be read.
-bool FetchOne(DownloadJob& job, Downloader& downloader, const std::string& name,
-              const std::filesystem::path& target) {
-    // Checked again here: a name that is not a plain file name could point outside the folder.
-    if (!IsPlainFileName(name)) return false;
-    std::error_code error;
-    std::filesystem::create_directories(job.updateFolder, error);
-    if (error || !AssignQuery(job.address, name)) return false;
-    const FetchOutcome outcome =
-        downloader.Fetch(ComposeUpdateRequest(job.address), job.callback, target);
-    const bool whole = outcome.result != FetchResult::kCallFailed && outcome.error.empty() &&
-                       std::ifstream(target, std::ios::binary).is_open();
-    // A cut or refused download would otherwise sit in the folder as if it were the file.
-    if (!whole) std::filesystem::remove(target, error);
-    return whole;
+// Every byte but the unreserved characters of an address as %XX.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
+            out.push_back(c);
+        } else {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", byte);
+            out.append(code);
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -43,30 +41,52 @@ std::string ComposeUpdateRequest(const UrlParts& address) {
     std::string url = "http://";
     url.append(Field(address.hostName, sizeof address.hostName));
     url.append(Field(address.urlPath, sizeof address.urlPath));
-    url.append("?user=").append(Field(address.userName, sizeof address.userName));
-    url.append("&pass=").append(Field(address.password, sizeof address.password));
-    url.append("&filename=").append(Field(address.extraInfo, sizeof address.extraInfo));
+    url.append("?user=").append(Escaped(Field(address.userName, sizeof address.userName)));
+    url.append("&pass=").append(Escaped(Field(address.password, sizeof address.password)));
+    url.append("&filename=").append(Escaped(Field(address.extraInfo, sizeof address.extraInfo)));
     return url;
 }
 
-void RunDownloads(DownloadJob& job, Downloader& downloader, SyncHandover& handover,
-                  UpdateNotify& notify) {
-    for (std::size_t i = 0; i < job.names.size(); ++i) {
-        if (job.stopRequested.load()) continue;
-        const std::string& name = job.names[i];
-        const std::filesystem::path target = job.updateFolder / name;
-        job.currentFile = name;
-        const bool whole = FetchOne(job, downloader, name, target);
-        if (!whole) ++job.failed;
-        UpdateMessage message;
-        message.kind = whole ? UpdateMessageKind::kDownloaded : UpdateMessageKind::kFailed;
-        message.wParam = whole ? kUpdateDownloaded : kUpdateFailed;
-        message.value = static_cast<std::uint32_t>(i);
-        message.file = name;
-        if (whole) message.path = target;
-        Report(job, handover, notify, message);
-    }
-    job.finished = true;
+UpdateSink::UpdateSink(SyncHandover& handover, const std::atomic<bool>& cancel,
+                       std::function<void(const ProgressReport&)> deliver)
+    : handover_(handover), cancel_(cancel), deliver_(std::move(deliver)) {}
+
+bool UpdateSink::OnProgress(const ProgressReport& report) {
+    if (cancel_.load()) return false;
+    if (deliver_) handover_.Send([&] { deliver_(report); });
+    return !StopRequested();
+}
+
+bool UpdateSink::StopRequested() {
+    return cancel_.load() || handover_.Closed();
+}
+
+bool PrepareUpdateFolder(const std::filesystem::path& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    return (info.st_mode & 0777) == 0700 || ::chmod(folder.c_str(), 0700) == 0;
+}
+
+bool DownloadInto(Downloader& downloader, const std::string& url, ProgressSink& sink,
+                  const std::filesystem::path& folder, const std::string& name) {
+    // A fresh file made here (mkostemp never follows a link), written by the fetch and then
+    // renamed over the target, which replaces the target's directory entry itself.
+    const std::string pattern = (folder / ".download-XXXXXX").string();
+    std::vector<char> part(pattern.begin(), pattern.end());
+    part.push_back('\0');
+    const int fd = ::mkostemp(part.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    const std::filesystem::path partPath = part.data();
+    const FetchOutcome outcome = downloader.Fetch(url, sink, partPath);
+    std::error_code error;
+    const bool whole = outcome.result != FetchResult::kCallFailed && outcome.error.empty() &&
+                       std::filesystem::is_regular_file(partPath, error);
+    if (whole && ::rename(partPath.c_str(), (folder / name).c_str()) == 0) return true;
+    // A cut or refused download would otherwise sit in the folder as if it were the file.
+    std::filesystem::remove(partPath, error);
+    return false;
 }
 
 }  // namespace wexfold

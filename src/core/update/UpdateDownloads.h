@@ -1,45 +1,47 @@
-// The download worker of the update check: fetches the collected files one after another into
-// the "update" folder and reports each step through the hand-over.
+// The pieces the update check's worker fetches with: the request address, the status sink of
+// a download, and the download of one file into the update folder.
 #pragma once
 
 #include <atomic>
 #include <filesystem>
-#include <memory>
+#include <functional>
 #include <string>
-#include <vector>
 
 #include "core/engine/Downloader.h"
-#include "core/engine/SiteMonitor.h"
 #include "core/engine/SyncHandover.h"
 #include "core/sites/SiteRecord.h"
-#include "core/update/UpdateMessage.h"
 
 namespace wexfold {
 
 // The request address: "http://" + host + path + "?user=" + user + "&pass=" + password +
-// "&filename=" + the requested file (extraInfo), without escaping.
+// "&filename=" + the requested file (extraInfo). The three values are percent-escaped, so a
+// name holding '#', '&', '+' or a blank asks for that very file.
 std::string ComposeUpdateRequest(const UrlParts& address);
 
-// One run of the worker. It holds its own copy of the names and of the address, so a new
-// check on the user-interface thread never rewrites what a running worker reads.
-struct DownloadJob {
-    std::vector<std::string> names;
-    UrlParts address{};
-    std::filesystem::path updateFolder;
-    urlCallback callback;  // update mode: mode 0, the cancel flag below
-    std::shared_ptr<std::atomic<bool>> cancelEvent = std::make_shared<std::atomic<bool>>(false);
-    std::atomic<bool> stopRequested{false};
-    std::atomic<bool> finished{false};
-    std::atomic<int> failed{0};
-    // Worker: the file being fetched; read by the user-interface thread inside its reports.
-    std::string currentFile;
-    // User-interface thread: set when the checker goes, so late reports are dropped.
-    bool muted = false;
+// The status sink of an update fetch: reports go to deliver on the user-interface thread, and
+// the fetch ends at the next report or periodic check once cancel is set (or the hand-over is
+// closed). deliver may be empty: the list fetch reports to nobody.
+class UpdateSink final : public ProgressSink {
+  public:
+    UpdateSink(SyncHandover& handover, const std::atomic<bool>& cancel,
+               std::function<void(const ProgressReport&)> deliver = {});
+    bool OnProgress(const ProgressReport& report) override;
+    bool StopRequested() override;
+
+  private:
+    SyncHandover& handover_;
+    const std::atomic<bool>& cancel_;
+    std::function<void(const ProgressReport&)> deliver_;
 };
 
-// The worker's body, on its own thread. Each file ends with kUpdateDownloaded or
-// kUpdateFailed; once stopRequested is set the remaining files are skipped.
-void RunDownloads(DownloadJob& job, Downloader& downloader, SyncHandover& handover,
-                  UpdateNotify& notify);
+// Makes the update folder private to the user (0700). False when it cannot be made or is
+// not a folder of its own (a symbolic link, say).
+bool PrepareUpdateFolder(const std::filesystem::path& folder);
+
+// Fetches url into folder/name through a new file of the folder's own, which then replaces
+// folder/name: whatever stood there before, a symbolic link included, is replaced and never
+// written through. True when the file arrived whole.
+bool DownloadInto(Downloader& downloader, const std::string& url, ProgressSink& sink,
+                  const std::filesystem::path& folder, const std::string& name);
 
 }  // namespace wexfold

@@ -36,6 +36,12 @@ void RotateLists(const std::filesystem::path& folder, const std::filesystem::pat
     // Fails, keeping the old file, when the local list could not be moved away.
     std::filesystem::copy_file(fetched, folder / kUpdateListName,
                                std::filesystem::copy_options::none, ignored);
+    // Both copies are the user's own business.
+    for (const char* name : {kUpdateListName, kUpdateBackupName}) {
+        std::filesystem::permissions(
+            folder / name, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+            ignored);
+    }
 }
 
 void RestoreLists(const std::filesystem::path& folder) {

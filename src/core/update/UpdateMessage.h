@@ -34,6 +34,7 @@ enum class UpdateMessageKind {
     kState,       // wParam 100: value = string id
     kDownloaded,  // wParam 101: value = file index, path = the downloaded file
     kFailed,      // wParam 102: value = file index
+    kCompared,    // the lists were rotated: the downloads follow
 };
 
 // Valid while it is being handled only: the pointers refer to the sender's data.

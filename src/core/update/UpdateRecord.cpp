@@ -1,5 +1,9 @@
 #include "core/update/UpdateRecord.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -24,7 +28,9 @@ UpdateRecord UpdateRecord::FromBytes(const std::array<std::uint8_t, kSize>& byte
     return record;
 }
 
-std::string UpdateRecordPath() { return "update.date"; }
+std::string UpdateRecordPath() {
+    return "update.date";
+}
 
 bool LoadUpdateRecord(UpdateRecord& record, const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -41,11 +47,19 @@ bool LoadUpdateRecord(UpdateRecord& record, const std::string& path) {
 
 bool SaveUpdateRecord(const UpdateRecord& record, const std::string& path) {
     const auto bytes = record.Bytes();
-    const std::string encoded = EncodeTextMode({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
-    out.close();
-    return static_cast<bool>(out);
+    const std::string encoded =
+        EncodeTextMode({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    // Readable by the user alone, whatever mode an older file had.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    bool written = ::fchmod(fd, 0600) == 0;
+    for (std::size_t done = 0; written && done < encoded.size();) {
+        const ssize_t n = ::write(fd, encoded.data() + done, encoded.size() - done);
+        written = n > 0;
+        if (written) done += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && written;
 }
 
 }  // namespace wexfold

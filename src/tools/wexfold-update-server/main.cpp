@@ -1,10 +1,11 @@
 // wexfold-update-server: the maker's side of the update check.
 //
-//   wexfold-update-server --root DIR [--port N] [--bind 127.0.0.1]
+//   wexfold-update-server --root DIR [--port N] [--bind 127.0.0.1] [--delay SECONDS]
 //       Answers GET /update.asp?user=&pass=&filename=NAME: NAME "update.txt" gets the update
 //       list built from DIR's release store, a published file name gets that file, anything
-//       else 404. Prints the port it listens on as its first line (--port 0: any free port)
-//       and runs until SIGTERM, SIGINT or the end of its standard input.
+//       else 404. --delay holds every answer that long, as a slow server would. Prints the
+//       port it listens on as its first line (--port 0: any free port) and runs until
+//       SIGTERM, SIGINT or the end of its standard input.
 //   wexfold-update-server --publish DIR FILE...
 //       Copies the files into DIR and adds one new group for them to the store.
 //
@@ -16,6 +17,8 @@
 #include <httplib.h>
 #include <signal.h>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <ctime>
@@ -176,7 +179,17 @@ void WaitForStop(const sigset_t& signals) {
     stopped.wait(lock, [&] { return stop; });
 }
 
-int Serve(const fs::path& root, int port, const std::string& bind) {
+std::atomic<bool> stopping{false};
+
+// Holds an answer for the delay, and no longer once the server stops.
+void Hold(int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!stopping && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+int Serve(const fs::path& root, int port, const std::string& bind, int delay) {
     // Blocked here so that every thread leaves them to the waiting one.
     sigset_t signals;
     sigemptyset(&signals);
@@ -186,7 +199,8 @@ int Serve(const fs::path& root, int port, const std::string& bind) {
 
     httplib::Server server;
     server.Get("/update.asp",
-               [&root](const httplib::Request& request, httplib::Response& response) {
+               [&root, delay](const httplib::Request& request, httplib::Response& response) {
+                   Hold(delay);
                    Answer(root, request, response);
                });
     if (port == 0) {
@@ -198,6 +212,7 @@ int Serve(const fs::path& root, int port, const std::string& bind) {
     std::cout << port << std::endl;
     std::thread listener([&server] { server.listen_after_bind(); });
     WaitForStop(signals);
+    stopping = true;
     server.stop();
     listener.join();
     // The helper threads may still wait on stdin or a signal; leave without unwinding them.
@@ -214,6 +229,7 @@ int main(int argc, char** argv) {
     }
     fs::path root;
     int port = 0;
+    int delay = 0;
     std::string bind = "127.0.0.1";
     for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == "--root") {
@@ -222,12 +238,17 @@ int main(int argc, char** argv) {
             port = std::atoi(args[i + 1].c_str());
         } else if (args[i] == "--bind") {
             bind = args[i + 1];
+        } else if (args[i] == "--delay") {
+            delay = std::atoi(args[i + 1].c_str());
         } else {
             return Fail("unknown option " + args[i]);
         }
     }
-    if (root.empty() || args.size() % 2 != 0 || port < 0 || port > 65535) {
-        return Fail("usage: --root DIR [--port N] [--bind ADDRESS] | --publish DIR FILE...");
+    if (root.empty() || args.size() % 2 != 0 || port < 0 || port > 65535 || delay < 0 ||
+        delay > 3600) {
+        return Fail(
+            "usage: --root DIR [--port N] [--bind ADDRESS] [--delay SECONDS] | --publish DIR "
+            "FILE...");
     }
-    return Serve(root, port, bind);
+    return Serve(root, port, bind, delay);
 }
