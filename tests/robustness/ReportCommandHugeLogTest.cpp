@@ -18,7 +18,7 @@ namespace {
 
 constexpr long kPeakLimitKb = 64 * 1024;
 
-#ifdef WEXFOLD_PROGRAM
+#if defined(WEXFOLD_PROGRAM) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // Runs the report with the filter, its output going to output; returns the child's end.
 ChildEnd RunReport(const std::filesystem::path& folder, const char* filter,
                    const std::filesystem::path& output) {
@@ -43,8 +43,12 @@ ChildEnd RunReport(const std::filesystem::path& folder, const char* filter,
 #endif
 
 TEST(ReportCommandHugeLog, ListsEveryLineInBoundedMemory) {
-#ifndef WEXFOLD_PROGRAM
+#if !defined(WEXFOLD_PROGRAM)
     GTEST_SKIP() << "the wexfold program is built only with the Qt app";
+#elif defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    // A sanitizer's shadow memory and quarantine make the resident size its own; the normal
+    // build measures it.
+    GTEST_SKIP() << "resident size is measured in the normal build";
 #else
     TempFolder folder;
     const long fetches = WriteHugeLogDays(folder.Path());
