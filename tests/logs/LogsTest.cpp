@@ -122,9 +122,8 @@ TEST_F(LogsTest, OpenSitesAppendTextModeLinesToPrivateFiles) {
     EXPECT_EQ(mode(folder.Path() / "log"), 0700u);
 }
 
-// A site broken all day long, past midnight in three ways: a stamp that first comes at 00:01,
-// only the one-second tick, and a zone whose summer time skips 00:00 (Havana's rule, as a POSIX
-// zone). The log's folder and the one above it are made on the way.
+// Past midnight three ways: a stamp first at 00:01, only the one-second tick, and a zone whose
+// summer time skips 00:00 (Havana's rule); the log's folder and the one above it made on the way.
 TEST_F(LogsTest, EachWayPastMidnightMovesOnceWithTheIntervalLine) {
     // clang-format off
     const struct { const char* zone; int month, day, firstMinute; bool tickOnly; } crossings[] = {
@@ -266,9 +265,10 @@ TEST(ReportLines, FiltersListTheirClassesInPagesOfFiftyCountedLines) {
 TEST_F(LogsTest, ReportCommandRefusesBadArgumentsAndWritesNothing) {
     EXPECT_EQ(Run("shop 2026-03-01 2026-03-11 --csv " + csv), 1);
     EXPECT_EQ(err.str(), "'To' date can't later than Today\n");
-    // clang-format off
+    EXPECT_EQ(Run("shop 1900-01-01 1900-01-01"), 0);  // the first day there is
+                                                      // clang-format off
     for (const char* words : {
-            "shop 2026-03-01", "a/b 2026-03-01 2026-03-02", "shop 2026-1-01 2026-03-02",
+            "shop 2026-03-01", "a/b 2026-03-01 2026-03-02", "shop 2026-03-011 2026-03-02",
             "shop 1899-03-01 2026-03-02", "shop 2026-13-01 2026-03-02", "shop 2026-00-01 2026-03-02",
             "shop 2026-03-00 2026-03-02", "shop 2026-03-32 2026-03-02", "shop 2026-03-01 2026/03/02",
             "shop 2026-03-01 +026-03-02", "shop 2026-03-01 2026-03-02 --filter",
@@ -296,17 +296,18 @@ TEST_F(LogsTest, ReportCommandPrintsWithoutPasswordsAndWritesTheDays) {
     WriteBytes(FileOf("shop", "03292026"),
                "* 20 seconds interval time.\r\r\n! Failed!\r\r\nBegin " +
                    std::string(site.fetchUrl) + "\r\r\n" + Speed(100) + Speed(50));
-    WriteBytes(
-        FileOf("shop", "03302026"),
-        kSuccess + Speed(0) + Speed(12) + "* 30 seconds. Reset interval time by user order.\r");
+    WriteBytes(FileOf("shop", "03302026"),
+               kSuccess + Speed(0) + Speed(12) +
+                   "Exit.\r\n* 30 seconds. Reset interval time by user order.\r");
     ASSERT_EQ(Run("shop 2026-03-28 2026-03-30 --csv " + csv), 0) << err.str();
-    EXPECT_EQ(out.str(),
-              "URL: http://joe@vault.example\nBroken link Rate: 66%, 0.33 Minutes\n"
-              "Connectivity Rate:33%, 0.16 Minutes\nAverage download speed: 24 kb/s\n"
-              " 0 of 1 pages\n=== page 0\n* 20 seconds interval time.\n! Failed!\n"
-              "Begin http://joe@vault.example\n.Download speed: 100 kb/s\n"
-              ".Download speed: 50 kb/s\n=== page 1\n..Access successed!\n.Download speed: 0 kb/s\n"
-              ".Download speed: 12 kb/s\n* 30 seconds. Reset interval time by user order.\n");
+    EXPECT_EQ(
+        out.str(),
+        "URL: http://joe@vault.example\nBroken link Rate: 66%, 0.33 Minutes\n"
+        "Connectivity Rate:33%, 0.16 Minutes\nAverage download speed: 24 kb/s\n"
+        " 0 of 1 pages\n=== page 0\n* 20 seconds interval time.\n! Failed!\n"
+        "Begin http://joe@vault.example\n.Download speed: 100 kb/s\n"
+        ".Download speed: 50 kb/s\n=== page 1\n..Access successed!\n.Download speed: 0 kb/s\n"
+        ".Download speed: 12 kb/s\nExit.\n* 30 seconds. Reset interval time by user order.\n");
     EXPECT_EQ(FileText(csv),
               "day,broken_seconds,connected_seconds,average_kbps\n2026-03-28,0,0,0\n"
               "2026-03-29,20,0,75\n2026-03-30,0,10,12\n");
