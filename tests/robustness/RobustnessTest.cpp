@@ -29,13 +29,15 @@ std::vector<SiteRecord> GenerationSites(int generation) {
     return sites;
 }
 
-// The child: saves generation after generation into file for at most two seconds, writing
-// "-G" to progress before generation G is saved and "+G" once it is on disk.
+// The child: saves generations for two seconds at most, telling "-G" before G and "+G" after.
 [[noreturn]] void SaveGenerations(const std::string& file, int generation, int progress) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (std::chrono::steady_clock::now() < deadline) {
         ::dprintf(progress, " -%d", ++generation);
-        if (!SaveSiteList(GenerationSites(generation), file)) ::_exit(1);
+        if (const Result saved = SaveSiteList(GenerationSites(generation), file); !saved) {
+            ::dprintf(2, "%s\n", saved.Message().c_str());
+            ::_exit(1);
+        }
         ::dprintf(progress, " +%d", generation);
     }
     ::_exit(0);
@@ -50,7 +52,6 @@ TEST(SiteListCrash, AKilledSaveLeavesTheLastListOrTheNext) {
     std::mt19937 random(seed);
     const TempFolder folder;
     const std::string listFile = (folder.Path() / "siteurl").string();
-    // The bytes a whole save of the generation writes.
     const auto stored = [&](int generation) {
         const std::string file = (folder.Path() / "reference").string();
         EXPECT_TRUE(SaveSiteList(GenerationSites(generation), file));
@@ -113,8 +114,7 @@ TEST(ReportCommandHugeLog, ListsEveryLineInBoundedMemory) {
     EXPECT_TRUE(!end.timedOut && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0);
     EXPECT_LT(end.peakRssKb, 64 * 1024);
 
-    // Figures, page label, a line per page and every line: interval, broken and four a fetch
-    // on March 1, six of 1 MiB on March 2.
+    // Figures, page label, a line per page, every line (four a fetch, six of 1 MiB on March 2).
     const long pages = (kHugeDayBrokenLines + 2 * fetches) / 50 + 2;
     EXPECT_EQ(lines, 4 + pages + (4 + 4 * fetches) + 6);
     const std::string head = " Minutes\nAverage download speed: 120 kb/s\n 0 of " +
