@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -75,7 +76,7 @@ int RunCase(int sites, int seconds) {
         std::filesystem::create_directories(folder / "log" / site.name);
         list.push_back(site);
     }
-    SaveSiteList(list);
+    if (!SaveSiteList(list)) std::abort();
     // The folders and the list just made are written out first, so their write-back does
     // not fall into the measured start.
     ::sync();

@@ -1,4 +1,5 @@
-// The report reader over one day's log file of a site: every filter, every page.
+// The report reader over one day's log file of a site, read in chunks and whole: every filter,
+// every page.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,7 +42,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace wexfold;
     using namespace wexfold::fuzz;
-    const std::string_view stored(reinterpret_cast<const char*>(data), size);
+    // Repeated past the 16 KiB a file's first chunk holds, so chunk ends fall inside lines,
+    // pieces and CR LF pairs at whatever offset the input's length gives.
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::string stored(input);
+    while (size != 0 && stored.size() < 20000) stored += input;
     WriteFile(WorkFolder() / "log" / "shop" / "03292026", stored);
     const std::string decoded = DecodeTextMode(stored);
 

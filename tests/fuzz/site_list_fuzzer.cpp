@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         list = StartUp(stored, log);
 
         // The saved list reads back unchanged.
-        Check(SaveSiteList(list), "the site list cannot be saved");
+        Check(static_cast<bool>(SaveSiteList(list)), "the site list cannot be saved");
         std::vector<SiteRecord> reread;
         LoadSiteList({}, reread, {});
         Check(reread.size() == list.size(), "saved list reads back another count");
@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = kept; i < list.size(); ++i) log.Close(list[i]);
         list.resize(kept);
         Import(list, log, answers, (mode >> 4) & 3);
-        Check(SaveSiteList(list), "the imported list cannot be saved");
+        Check(static_cast<bool>(SaveSiteList(list)), "the imported list cannot be saved");
     }
     CheckLogTree();
     ClearWorkFolder();

@@ -1,11 +1,9 @@
 // Two days of a site's log that no reader may hold in memory: March 1, 2024 is 1 GiB of a busy
-// site's full-detail lines, every one of them listed when all three boxes are ticked, and
-// March 2 holds lines of 1 MiB each. The report over both days has known figures and pages, so
-// a reader that skips, stops early or shifts a page is caught as well as one that holds too
-// much at once.
+// site's full-detail lines, every one listed when all three boxes are ticked, and March 2 holds
+// lines of 1 MiB. The report over both has known figures and pages, so a reader that skips,
+// stops early or shifts a page is caught as well as one that holds too much at once.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,12 +14,8 @@
 namespace wexfold::testing {
 
 inline constexpr char kHugeLogSite[] = "huge";
-inline constexpr std::uintmax_t kHugeDayBytes = std::uintmax_t{1} << 30;
-inline constexpr std::size_t kLongLineBytes = std::size_t{1} << 20;
 inline constexpr char kHugeBrokenLine[] = "! Failed! can't connectivy. end of  09:00:00 03/01 2024";
-// How each long broken line of March 2 begins; 'x' fills the rest of its 1 MiB.
-inline constexpr char kLongBrokenStart[] = "! Failed! can't connectivy. ";
-// Broken on March 1: two lines before the fetches and one after, 30 s each.
+// Broken on March 1, 30 s each: two lines before the fetches and one after.
 inline constexpr int kHugeDayBrokenLines = 3;
 
 inline std::int64_t HugeLogFirstDay() {
@@ -31,8 +25,8 @@ inline std::int64_t HugeLogLastDay() {
     return LocalMidnight(2024, 3, 2);
 }
 
-// The lines of fetch i on March 1, without line ends: two uncounted lines, then a speed line
-// and an access line, the two counted ones. The address tells the fetches apart.
+// The lines of fetch i on March 1: two uncounted lines, then the two counted ones, a speed and
+// an access line. The address tells the fetches apart.
 inline std::string HugeFetchLines(long i, const char* end = "\n") {
     char address[32];
     std::snprintf(address, sizeof address, "10.%ld.%ld.%ld", i >> 16 & 255, i >> 8 & 255, i & 255);
@@ -45,26 +39,21 @@ inline std::string HugeFetchLines(long i, const char* end = "\n") {
 inline long WriteHugeLogDays(const std::filesystem::path& base) {
     const std::filesystem::path folder = base / "log" / kHugeLogSite;
     std::filesystem::create_directories(folder);
-
     std::ofstream first(folder / "03012024", std::ios::binary);
-    std::string chunk = "* 30 seconds interval time.\r\r\n";
-    for (int i = 0; i < 2; ++i) chunk += std::string(kHugeBrokenLine) + "\r\r\n";
-    std::uintmax_t written = 0;
+    std::string lines = "* 30 seconds interval time.\r\r\n" + std::string(kHugeBrokenLine) +
+                        "\r\r\n" + kHugeBrokenLine + "\r\r\n";
     long fetches = 0;
-    while (written + chunk.size() < kHugeDayBytes) {
-        chunk += HugeFetchLines(fetches++, "\r\r\n");
-        if (chunk.size() < (1 << 20)) continue;
-        first << chunk;
-        written += chunk.size();
-        chunk.clear();
+    for (std::uintmax_t written = 0; written + lines.size() < std::uintmax_t{1} << 30;) {
+        written += lines.size();
+        first << lines;
+        lines = HugeFetchLines(fetches++, "\r\r\n");
     }
-    first << chunk << "! Failed! can't connectivy. end of  23:00:00 03/01 2024\r\n";
-
-    const std::string filler(kLongLineBytes, 'x');
+    first << lines << "! Failed! can't connectivy. end of  23:00:00 03/01 2024\r\n";
+    const std::string filler(1 << 20, 'x');
     std::ofstream second(folder / "03022024", std::ios::binary);
-    for (int i = 0; i < 4; ++i) second << kLongBrokenStart << filler << "\r\n";
-    second << "..Access successed! " << filler << "\r\n";
-    second << ".Download speed: 120 kb/s " << filler << "\r\n";
+    for (int i = 0; i < 4; ++i) second << "! Failed! can't connectivy. " << filler << "\r\n";
+    second << "..Access successed! " << filler << "\r\n.Download speed: 120 kb/s " << filler
+           << "\r\n";
     return fetches;
 }
 

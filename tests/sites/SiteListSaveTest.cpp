@@ -58,10 +58,10 @@ TEST_F(SiteListSave, WriteFailingPartWayKeepsTheOldFile) {
     rlimit small = old;
     small.rlim_cur = 8000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = SaveSiteList(Sites(3));
+    const Result saved = SaveSiteList(Sites(3));
     ::setrlimit(RLIMIT_FSIZE, &old);
 
-    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.Message(), "cannot write " + SiteListPath() + ": File too large");
     EXPECT_EQ(FileText("siteurl"), before);
     EXPECT_EQ(Entries(), std::vector<std::string>{"siteurl"});
 }
@@ -69,11 +69,14 @@ TEST_F(SiteListSave, WriteFailingPartWayKeepsTheOldFile) {
 TEST_F(SiteListSave, TargetThatCannotBeReplacedReportsFailure) {
     fs::create_directory("siteurl");
     WriteFile("siteurl/inside", "kept");
-    EXPECT_FALSE(SaveSiteList(Sites(2)));
+    EXPECT_EQ(SaveSiteList(Sites(2)).Message(),
+              "cannot replace " + SiteListPath() + ": Is a directory");
     EXPECT_EQ(FileText("siteurl/inside"), "kept");
     EXPECT_EQ(Entries(), std::vector<std::string>{"siteurl"});
 
-    EXPECT_FALSE(SaveSiteList(Sites(1), (folder.Path() / "missing" / "x.wxf").string()));
+    const std::string missing = (folder.Path() / "missing" / "x.wxf").string();
+    EXPECT_EQ(SaveSiteList(Sites(1), missing).Message(),
+              "cannot write " + missing + ": No such file or directory");
     EXPECT_FALSE(fs::exists("missing"));
 }
 

@@ -258,7 +258,7 @@ void T_wexfoldDlg::CommandRemove() {
     log_.Close(sites_[static_cast<std::size_t>(site)]);
     sites_.erase(sites_.begin() + site);
     RefillSiteList();
-    SaveSiteList(sites_);
+    SaveSites();
     engine_->EraseMonitor(site);
     notices_.Erase(site);
     RefreshTray();

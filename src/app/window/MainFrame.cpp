@@ -61,7 +61,7 @@ void T_wexfoldDlg::BuildTitleButtons() {
 
 void T_wexfoldDlg::MinimiseAndSave() {
     showMinimized();
-    if (started_) SaveSiteList(sites_);
+    if (started_) SaveSites();
 }
 
 Menu T_wexfoldDlg::FrameMenu(int cell) const {

@@ -1,5 +1,7 @@
 // Sites entering the list: the add dialog, and import and export of ".wxf" files.
 #include <QListWidget>
+#include <cstdio>
+#include <filesystem>
 #include <system_error>
 
 #include "app/dialogs/addnewDlg.h"
@@ -23,11 +25,21 @@ void T_wexfoldDlg::CommandAdd() {
     dialog.exec();
 }
 
+bool T_wexfoldDlg::SaveSites() {
+    const Result saved = SaveSiteList(sites_);
+    ReportFailure(saved);
+    return static_cast<bool>(saved);
+}
+
+void T_wexfoldDlg::ReportFailure(const Result& result) {
+    if (!result) std::fprintf(stderr, "wexfold: %s\n", result.Message().c_str());
+}
+
 void T_wexfoldDlg::OnSiteAdded(int index) {
     SiteRecord& site = sites_[static_cast<std::size_t>(index)];
     ReadyNewSite(site);
     log_.OpenSiteLog(site);
-    SaveSiteList(sites_);
+    SaveSites();
     siteList_->insertItem(index, QString::fromStdString(SiteNameText(site)));
     engine_->ControlMonitor(kAppendedSite, true);
     SetListImage(index, site.listImage);
@@ -41,12 +53,14 @@ void T_wexfoldDlg::OnSiteAdded(int index) {
 void T_wexfoldDlg::CommandExport() {
     const std::string target = services_.prompter->ChooseFile(this, true);
     if (target.empty()) return;
-    // The copy is taken after a save, so it holds the settings as they are now.
-    SaveSiteList(sites_);
+    // The copy is taken after a save, so it holds the settings as they are now; a list that
+    // could not be saved is not copied, as the copy would be an older one.
     std::error_code error;
-    std::filesystem::copy_file(SiteListPath(), target,
-                               std::filesystem::copy_options::overwrite_existing, error);
-    if (error) {
+    const bool copied =
+        SaveSites() && std::filesystem::copy_file(
+                           SiteListPath(), target,
+                           std::filesystem::copy_options::overwrite_existing, error);
+    if (!copied) {
         Ask("Error", Translate("The site list could not be written to the chosen file."), false,
             true);
     }
@@ -83,7 +97,7 @@ void T_wexfoldDlg::CommandImport() {
     hooks.full = [&dropped](const SiteRecord&) { ++dropped; };
     LoadSiteList(source, sites_, hooks);
     RefillSiteList();
-    SaveSiteList(sites_);
+    SaveSites();
     RefreshTray();
     // One message however many records were refused: a file that is no site list at all
     // would otherwise ask once per record.

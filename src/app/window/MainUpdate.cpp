@@ -155,7 +155,7 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
             update_.lastUpdate = services_.clock->Now();
             ShowUpdateText(1008, std::string(Translate("Update successed! ")) +
                                      LocalTime(update_.lastUpdate, "%c"));
-            SaveUpdateRecord(update_);
+            ReportFailure(SaveUpdateRecord(update_));
             ShowProgressPair(false);
             // A downloaded file is opened only when the user says so.
             if (Ask("Note", FormatText(Translate(kOpenQuestion), message.file.c_str()), true,

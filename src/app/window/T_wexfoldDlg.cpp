@@ -156,9 +156,9 @@ void T_wexfoldDlg::ExitSteps() {
     schedulerTimer_.stop();
     minuteTimer_.stop();
     engine_->Shutdown(std::chrono::seconds(3));
-    SaveSiteList(sites_);
+    SaveSites();
     log_.ExitLogging();
-    SaveUpdateRecord(update_);
+    ReportFailure(SaveUpdateRecord(update_));
     emit finished();
 }
 

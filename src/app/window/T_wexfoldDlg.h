@@ -207,6 +207,11 @@ class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotif
     // A message box; true when the answer was Yes (always for an OK box).
     bool Ask(const char* caption, const std::string& text, bool yesNo, bool warning);
     void MinimiseAndSave();
+    // Saves the site list; false, with the reason on standard error, when it could not.
+    bool SaveSites();
+    // A failed save stays out of the window, as no dialog of the program shows one; its
+    // reason goes to standard error, where a terminal or the journal keeps it.
+    static void ReportFailure(const Result& result);
 
     // UPDATE page (MainUpdate.cpp).
     bool CheckRunning() const;

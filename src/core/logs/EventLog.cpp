@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 #include <tuple>
 
@@ -28,13 +29,6 @@ int DayKey(const std::tm& local) {
 }
 
 std::string Format(DateKind kind, const std::tm& local) {
-    if (kind == DateKind::kMonthAgoName) {
-        // The same day of the month before; in January, December of the year before. The day
-        // is kept even where that month is shorter.
-        const int month = local.tm_mon == 0 ? 12 : local.tm_mon;
-        const int year = local.tm_year + 1900 - (local.tm_mon == 0 ? 1 : 0);
-        return FormatText("%02d%02d%04d", month, local.tm_mday, year);
-    }
     char text[kStampMax + 1];
     const char* format = kind == DateKind::kStamp ? " %H:%M:%S %m/%d 20%y " : "%m%d20%y";
     return std::string(text, std::strftime(text, sizeof text, format, &local));
@@ -63,16 +57,25 @@ bool DayOfName(const std::string& name, Date& date) {
 }
 
 // Makes the folder private to the user, creating it (and the folders above it) when it is
-// missing.
-void MakePrivateFolder(const std::filesystem::path& folder) {
-    if (::mkdir(folder.c_str(), 0700) == 0) return;
+// missing. Returns 0, or the error number that kept it from being a folder.
+int MakePrivateFolder(const std::filesystem::path& folder) {
+    if (::mkdir(folder.c_str(), 0700) == 0) return 0;
     if (errno == EEXIST) {
-        ::chmod(folder.c_str(), 0700);
-    } else if (errno == ENOENT) {
-        std::error_code ignored;
-        std::filesystem::create_directories(folder.parent_path(), ignored);
-        ::mkdir(folder.c_str(), 0700);
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0) return errno;
+        if (!S_ISDIR(info.st_mode)) return ENOTDIR;
+        ::chmod(folder.c_str(), 0700);  // a folder of someone else's stays as it is
+        return 0;
     }
+    if (errno != ENOENT) return errno;
+    std::error_code ignored;
+    std::filesystem::create_directories(folder.parent_path(), ignored);
+    return ::mkdir(folder.c_str(), 0700) == 0 ? 0 : errno;
+}
+
+// The site's name as a key, read no further than its field.
+std::string NameOf(const SiteRecord& site) {
+    return {site.name, strnlen(site.name, sizeof site.name)};
 }
 
 }  // namespace
@@ -122,23 +125,35 @@ void EventLog::ChangeDayIfNew(const std::tm& local) {
 
 void EventLog::OpenToday(SiteRecord& site, const std::tm& local) {
     Close(site);
+    Result opened = OpenFile(site, local);
+    if (!opened) openFailures_.insert_or_assign(NameOf(site), std::move(opened));
+}
+
+Result EventLog::OpenFile(SiteRecord& site, const std::tm& local) {
     // A name that could leave the log folder never becomes part of a path.
-    if (!IsSafeSiteName(site.name)) return;
+    if (!IsSafeSiteName(site.name)) {
+        return Result::Failure("'" + NameOf(site) + "' cannot name a log folder");
+    }
     const std::filesystem::path root = LogRoot();
-    MakePrivateFolder(root);
-    MakePrivateFolder(root / site.name);
+    for (const std::filesystem::path& folder : {root, root / site.name}) {
+        if (const int error = MakePrivateFolder(folder)) {
+            return Result::Failure("cannot make the folder " + folder.string(), error);
+        }
+    }
     const std::filesystem::path path = root / site.name / Format(DateKind::kTodayName, local);
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return;
+    if (fd < 0) return Result::Failure("cannot open " + path.string(), errno);
     ::fchmod(fd, 0600);  // a file an older version made readable by all
     std::FILE* file = ::fdopen(fd, "ab");
     if (!file) {
+        const int error = errno;
         ::close(fd);
-        return;
+        return Result::Failure("cannot open " + path.string(), error);
     }
     const std::uint32_t handle = nextHandle_++;
     files_[handle] = file;
     site.logFile = handle;
+    return {};
 }
 
 void EventLog::OpenSiteLog(SiteRecord& site) {
@@ -159,6 +174,11 @@ void EventLog::Append(const SiteRecord& site, std::string_view text) {
     std::fflush(found->second);
 }
 
+Result EventLog::OpenResult(const SiteRecord& site) const {
+    const auto found = openFailures_.find(NameOf(site));
+    return found == openFailures_.end() ? Result{} : found->second;
+}
+
 void EventLog::Close(SiteRecord& site) {
     const auto found = files_.find(site.logFile);
     if (found != files_.end()) {
@@ -166,6 +186,7 @@ void EventLog::Close(SiteRecord& site) {
         files_.erase(found);
     }
     site.logFile = 0;
+    openFailures_.erase(NameOf(site));
 }
 
 void EventLog::DeleteOldFiles(const SiteRecord& site, const std::tm& local) {

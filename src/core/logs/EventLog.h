@@ -14,15 +14,15 @@
 #include <string_view>
 #include <vector>
 
+#include "core/common/Result.h"
 #include "core/logs/Clock.h"
 #include "core/sites/SiteRecord.h"
 
 namespace wexfold {
 
 enum class DateKind {
-    kStamp,         // " %H:%M:%S %m/%d 20%y "
-    kTodayName,     // "%m%d20%y"
-    kMonthAgoName,  // the same day one month earlier, "%02d%02d%04d"
+    kStamp,      // " %H:%M:%S %m/%d 20%y "
+    kTodayName,  // "%m%d20%y"
 };
 
 class EventLog {
@@ -48,8 +48,13 @@ class EventLog {
     // the site's folder when they are missing), writes the interval line and deletes the
     // site's old files. Used at start-up, when a site is added or imported, and after a rename,
     // so that the site logs into its new name's folder. A name that is not a safe folder name
-    // gets no file.
+    // gets no file. A failure stays silent here (the site then logs nothing); OpenResult keeps
+    // its reason.
     void OpenSiteLog(SiteRecord& site);
+
+    // How the last opening of the file of a site of this name went: success (also before any),
+    // or why the site has no file ("cannot open PATH: Permission denied").
+    Result OpenResult(const SiteRecord& site) const;
 
     // Appends text to the site's open file; nothing happens when it has none.
     void Append(const SiteRecord& site, std::string_view text);
@@ -72,6 +77,7 @@ class EventLog {
     // Moves every site to the day of local when it is not the day of the open files.
     void ChangeDayIfNew(const std::tm& local);
     void OpenToday(SiteRecord& site, const std::tm& local);
+    Result OpenFile(SiteRecord& site, const std::tm& local);
     // Deletes the site's day files dated on or before the same day of the month before local's
     // (when autoDeleteLogs is 1): the month-old file and any older one a missed day left.
     void DeleteOldFiles(const SiteRecord& site, const std::tm& local);
@@ -80,6 +86,7 @@ class EventLog {
     std::vector<SiteRecord>& sites_;
     std::filesystem::path base_;
     std::map<std::uint32_t, std::FILE*> files_;
+    std::map<std::string, Result> openFailures_;  // by site name
     std::uint32_t nextHandle_ = 1;
     int openDay_ = -1;  // the calendar day of the open files (DayKey); -1 before the first
 };

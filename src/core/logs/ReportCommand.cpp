@@ -5,6 +5,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "core/common/Result.h"
 #include "core/logs/ReportBuilder.h"
 #include "core/logs/ReportCsv.h"
 #include "core/logs/ReportRange.h"
@@ -120,9 +121,11 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
 
     const Report report = BuildReport(request, base);
-    if (csvPath && !WriteReportCsv(report, *csvPath)) {
-        err << "wexfold: cannot write the CSV file '" << *csvPath << "'\n";
-        return 1;
+    if (csvPath) {
+        if (const Result written = WriteReportCsv(report, *csvPath); !written) {
+            err << "wexfold: " << written.Message() << "\n";
+            return 1;
+        }
     }
     ReportPager pager(report);
     if (!request.urlText.empty()) out << ReportUrlLabel(request) << "\n";

@@ -1,5 +1,6 @@
 #include "core/logs/ReportCsv.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -28,13 +29,18 @@ std::string ReportCsvText(const Report& report) {
     return text;
 }
 
-bool WriteReportCsv(const Report& report, const std::filesystem::path& path) {
+Result WriteReportCsv(const Report& report, const std::filesystem::path& path) {
     const std::string text = ReportCsvText(report);
+    const std::string what = "cannot write the CSV file '" + path.string() + "'";
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (!file) return Result::Failure(what, errno);
+    errno = 0;
+    const bool whole = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    int error = whole ? 0 : (errno != 0 ? errno : EIO);
     // fclose flushes, so a full disk shows up here rather than being lost.
-    return std::fclose(file) == 0 && written;
+    if (std::fclose(file) != 0 && error == 0) error = errno;
+    if (error != 0) return Result::Failure(what, error);
+    return {};
 }
 
 }  // namespace wexfold

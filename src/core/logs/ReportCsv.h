@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/common/Result.h"
 #include "core/logs/ReportBuilder.h"
 
 namespace wexfold {
@@ -12,8 +13,8 @@ namespace wexfold {
 // "2026-12-01,100,300,37"; every line ends with LF.
 std::string ReportCsvText(const Report& report);
 
-// Writes ReportCsvText to path, replacing a file already there. False when the file cannot be
-// made or not every byte reached it.
-bool WriteReportCsv(const Report& report, const std::filesystem::path& path);
+// Writes ReportCsvText to path, replacing a file already there. A failure says why the file
+// could not be made or not every byte reached it ("cannot write the CSV file 'PATH': ...").
+Result WriteReportCsv(const Report& report, const std::filesystem::path& path);
 
 }  // namespace wexfold

@@ -174,13 +174,13 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
                                  " checks finished, " + std::to_string(engine.brokenLinks) +
                                  " broken links");
     int code = 0;
-    if (!SaveSiteList(sites)) {
-        lines.Err(kPriorityError, "wexfold: the site list could not be saved to " + SiteListPath());
+    if (const Result saved = SaveSiteList(sites); !saved) {
+        lines.Err(kPriorityError, "wexfold: the site list was not saved: " + saved.Message());
         code = 1;
     }
     log.ExitLogging();
-    if (!SaveUpdateRecord(update)) {
-        lines.Err(kPriorityError, "wexfold: " + UpdateRecordPath() + " not written");
+    if (const Result saved = SaveUpdateRecord(update); !saved) {
+        lines.Err(kPriorityError, "wexfold: " + saved.Message());
     }
     return code;
 }

@@ -102,15 +102,17 @@ void Import(SiteRecord& record, std::vector<SiteRecord>& list, const LoadHooks& 
     }
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
+// Writes every byte to fd; 0, or the error number of the write that failed.
+int WriteAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written < 0) return errno;
+        if (written == 0) return ENOSPC;
         done += static_cast<std::size_t>(written);
     }
-    return true;
+    return 0;
 }
 
 // Makes the rename itself survive a crash; a folder that cannot be synced is no failure of
@@ -149,7 +151,7 @@ void LoadSiteList(const std::string& path, std::vector<SiteRecord>& list, const 
     }
 }
 
-bool SaveSiteList(const std::vector<SiteRecord>& list, const std::string& path) {
+Result SaveSiteList(const std::vector<SiteRecord>& list, const std::string& path) {
     const std::filesystem::path target = path.empty() ? SiteListPath() : path;
     std::string image;
     image.reserve(list.size() * sizeof(SiteRecord));
@@ -162,16 +164,21 @@ bool SaveSiteList(const std::vector<SiteRecord>& list, const std::string& path) 
     // mkstemp makes the file with mode 0600: the list holds passwords.
     std::string temp = target.string() + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, stored) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    if (fd < 0) return Result::Failure("cannot write " + target.string(), errno);
+    int error = WriteAll(fd, stored);
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) {
         ::unlink(temp.c_str());
-        return false;
+        return Result::Failure("cannot write " + target.string(), error);
+    }
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
+        error = errno;
+        ::unlink(temp.c_str());
+        return Result::Failure("cannot replace " + target.string(), error);
     }
     SyncFolder(target.parent_path());
-    return true;
+    return {};
 }
 
 }  // namespace wexfold

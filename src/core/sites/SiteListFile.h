@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/Result.h"
 #include "core/sites/SiteRecord.h"
 
 namespace wexfold {
@@ -48,8 +49,8 @@ std::string SiteListPath();
 void LoadSiteList(const std::string& path, std::vector<SiteRecord>& list, const LoadHooks& hooks);
 
 // Writes the whole list to path (empty = the site list file) through a temporary file in the
-// same folder that replaces the old file only when it is complete. Returns false, leaving the
-// old file as it was, when it cannot be written.
-bool SaveSiteList(const std::vector<SiteRecord>& list, const std::string& path = {});
+// same folder that replaces the old file only when it is complete. A failure leaves the old
+// file as it was and says why ("cannot write PATH: No space left on device").
+Result SaveSiteList(const std::vector<SiteRecord>& list, const std::string& path = {});
 
 }  // namespace wexfold

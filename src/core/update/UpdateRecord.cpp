@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
@@ -45,21 +46,22 @@ bool LoadUpdateRecord(UpdateRecord& record, const std::string& path) {
     return true;
 }
 
-bool SaveUpdateRecord(const UpdateRecord& record, const std::string& path) {
+Result SaveUpdateRecord(const UpdateRecord& record, const std::string& path) {
     const auto bytes = record.Bytes();
     const std::string encoded =
         EncodeTextMode({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     // Readable by the user alone, whatever mode an older file had.
     const int fd =
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false;
-    bool written = ::fchmod(fd, 0600) == 0;
-    for (std::size_t done = 0; written && done < encoded.size();) {
+    if (fd < 0) return Result::Failure("cannot open " + path, errno);
+    int error = ::fchmod(fd, 0600) == 0 ? 0 : errno;
+    for (std::size_t done = 0; error == 0 && done < encoded.size();) {
         const ssize_t n = ::write(fd, encoded.data() + done, encoded.size() - done);
-        written = n > 0;
-        if (written) done += static_cast<std::size_t>(n);
+        if (n <= 0) error = n < 0 ? errno : EIO;
+        if (n > 0) done += static_cast<std::size_t>(n);
     }
-    return ::close(fd) == 0 && written;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error == 0 ? Result() : Result::Failure("cannot write " + path, error);
 }
 
 }  // namespace wexfold

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/common/Result.h"
+
 namespace wexfold {
 
 struct UpdateRecord {
@@ -27,6 +29,6 @@ std::string UpdateRecordPath();
 bool LoadUpdateRecord(UpdateRecord& record, const std::string& path = UpdateRecordPath());
 
 // Replaces the file with the record; false when it cannot be written.
-bool SaveUpdateRecord(const UpdateRecord& record, const std::string& path = UpdateRecordPath());
+Result SaveUpdateRecord(const UpdateRecord& record, const std::string& path = UpdateRecordPath());
 
 }  // namespace wexfold

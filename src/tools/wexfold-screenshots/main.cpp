@@ -188,8 +188,10 @@ bool Shoot(const QString& folder, Language language, int upPort, int downPort) {
     char pattern[] = "/tmp/wexfold-screenshots-XXXXXX";
     const fs::path data = ::mkdtemp(pattern);
     fs::current_path(data);
-    SaveSiteList({Site("home", upPort, true, "ann"), Site("shop", downPort, true),
-                  Site("mirror", upPort, false)});
+    if (!SaveSiteList({Site("home", upPort, true, "ann"), Site("shop", downPort, true),
+                       Site("mirror", upPort, false)})) {
+        return false;
+    }
     {
         SystemClock clock;
         NoPrompter prompter;
