@@ -4,6 +4,7 @@
 // server that leaves the window's timers running.
 #include <QCoreApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -28,7 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct ShownText {
-    int control;
+    QLabel* control;
     std::string text;
     std::string caption;  // of button 1011 when the text was shown
 };
@@ -68,22 +69,19 @@ class UpdatePageTest : public WindowTest {
         QTest::mouseClick(window->TabBar(), Qt::LeftButton, {}, QPoint(97 * tab + 48, 10));
         ASSERT_EQ(window->CurrentPage(), Page::kUpdate);
         QObject::connect(window.get(), &T_wexfoldDlg::updateTextShown,
-                         [this](int control, const QString& text) {
+                         [this](QLabel* control, const QString& text) {
                              shown.push_back({control, text.toStdString(), Caption()});
                              if (onShown) onShown(shown.back());
                          });
     }
 
-    std::string Caption() const {
-        return static_cast<QPushButton*>(window->Control(1011))->text().toStdString();
-    }
-    std::string Text(int control) const {
-        return static_cast<QLabel*>(window->Control(control))->text().toStdString();
-    }
+    std::string Caption() const { return window->Controls().checkButton->text().toStdString(); }
+    std::string Text(QLabel* control) const { return control->text().toStdString(); }
     bool ProgressShown() const {
-        return window->Control(1007)->isVisible() && window->Control(1030)->isVisible();
+        return window->Controls().updateProgress->isVisible() &&
+               window->Controls().updateStatus->isVisible();
     }
-    std::vector<std::string> TextsOf(int control) const {
+    std::vector<std::string> TextsOf(QLabel* control) const {
         std::vector<std::string> texts;
         for (const ShownText& s : shown) {
             if (s.control == control) texts.push_back(s.text);
@@ -139,15 +137,17 @@ TEST_F(UpdatePageTest, TwoNewFilesAreListedDownloadedAndRecorded) {
     prompter.answers = {PromptAnswer::kYes, PromptAnswer::kNo};
     bool pairShown = false;
     onShown = [&](const ShownText& s) {
-        if (s.control == 1030 && s.text.find("Downloading 'setup.bin'") != std::string::npos) {
+        if (s.control == window->Controls().updateStatus &&
+            s.text.find("Downloading 'setup.bin'") != std::string::npos) {
             pairShown = pairShown || ProgressShown();
         }
-        if (s.control == 1008 && s.text.rfind("Update successed! ", 0) == 0 &&
-            textAtFirstFile.empty()) {
+        if (s.control == window->Controls().updateText &&
+            s.text.rfind("Update successed! ", 0) == 0 && textAtFirstFile.empty()) {
             textAtFirstFile = s.text;
         }
         // The second file's first report: the record must already hold the first one.
-        if (s.control == 1030 && !textAtFirstFile.empty() && recordAtFirstFile.empty()) {
+        if (s.control == window->Controls().updateStatus && !textAtFirstFile.empty() &&
+            recordAtFirstFile.empty()) {
             recordAtFirstFile = FileText("update.date");
         }
     };
@@ -158,7 +158,7 @@ TEST_F(UpdatePageTest, TwoNewFilesAreListedDownloadedAndRecorded) {
         "Please Whaiting.... \nConnecting internet.....", "Connect Sucess! \nChecking Update...",
         "Update List:\n\n* setup.bin, 300KB, " + today,
         "Update List:\n\n* setup.bin, 300KB, " + today + "\n* small.bin, 1KB, " + today};
-    const auto texts = TextsOf(1008);
+    const auto texts = TextsOf(window->Controls().updateText);
     ASSERT_GE(texts.size(), listTexts.size());
     EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 4), listTexts);
     EXPECT_EQ(shown.front().caption, "Check Update Now!");
@@ -170,7 +170,7 @@ TEST_F(UpdatePageTest, TwoNewFilesAreListedDownloadedAndRecorded) {
     EXPECT_EQ(recordAtFirstFile, std::string("\x01\0\0\0\xe8\x0b\xb1\x69\0\0\0\0", 12));
     EXPECT_EQ(window->Record().lastUpdate, kWindowNoon + 86400);
     EXPECT_TRUE(pairShown);
-    const auto progress = TextsOf(1030);
+    const auto progress = TextsOf(window->Controls().updateStatus);
     const std::regex setupLine(R"(\.\d+%, Downloading 'setup\.bin', \d+KB of 300KB)");
     EXPECT_TRUE(std::any_of(progress.begin(), progress.end(), [&](const std::string& text) {
         return std::regex_match(text, setupLine);
@@ -187,7 +187,7 @@ TEST_F(UpdatePageTest, TwoNewFilesAreListedDownloadedAndRecorded) {
     EXPECT_EQ(fs::file_size(fs::path("update") / "small.bin"), 1500u);
 
     // A download that ended by itself leaves the stop caption and hides the pair.
-    EXPECT_EQ(Text(1008).rfind("Update successed! ", 0), 0u);
+    EXPECT_EQ(Text(window->Controls().updateText).rfind("Update successed! ", 0), 0u);
     EXPECT_EQ(Caption(), "Stop Update!");
     EXPECT_FALSE(ProgressShown());
 }
@@ -205,18 +205,20 @@ TEST_F(UpdatePageTest, StopDuringTheSecondFileRestoresTheListAndTheIdleCaption) 
     bool firstDone = false, stopped = false;
     prompter.answers = {PromptAnswer::kNo, PromptAnswer::kYes};  // f1 not opened; stop: Yes
     onShown = [&](const ShownText& s) {
-        if (s.control == 1008 && s.text.rfind("Update successed! ", 0) == 0) firstDone = true;
-        if (s.control == 1030 && firstDone && !stopped) {
+        if (s.control == window->Controls().updateText &&
+            s.text.rfind("Update successed! ", 0) == 0)
+            firstDone = true;
+        if (s.control == window->Controls().updateStatus && firstDone && !stopped) {
             stopped = true;
             Press();
         }
     };
     Press();
     // After the stop the worker still reports the abort.
-    WaitUntil([this] { return Text(1008) == "Download file failed!"; });
+    WaitUntil([this] { return Text(window->Controls().updateText) == "Download file failed!"; });
 
     ASSERT_TRUE(stopped);
-    const auto texts = TextsOf(1008);
+    const auto texts = TextsOf(window->Controls().updateText);
     ASSERT_GE(texts.size(), 3u);
     const std::vector<std::string> tail(texts.end() - 3, texts.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"Recent Update: ", "user canceled",
@@ -239,7 +241,7 @@ TEST_F(UpdatePageTest, FailedFetchKeepsTheConnectingCaptionUntilStopped) {
 
     Press();
     WaitForDownloads();
-    EXPECT_EQ(TextsOf(1008),
+    EXPECT_EQ(TextsOf(window->Controls().updateText),
               (std::vector<std::string>{"Please Whaiting.... \nConnecting internet.....",
                                         "Can't connection internet."}));
     EXPECT_EQ(Caption(), "Starting connection!");
@@ -253,7 +255,7 @@ TEST_F(UpdatePageTest, FailedFetchKeepsTheConnectingCaptionUntilStopped) {
 
     prompter.answers = {PromptAnswer::kYes};
     Press();
-    EXPECT_EQ(Text(1008), "Recent Update: ");
+    EXPECT_EQ(Text(window->Controls().updateText), "Recent Update: ");
     EXPECT_EQ(Caption(), "Check Update Now!");
     EXPECT_FALSE(fs::exists(kUpdateListName));
 }
@@ -276,13 +278,14 @@ TEST_F(UpdatePageTest, AutomaticCheckComesOnTheSixtyFirstMinuteWhileSwitchedOn) 
     WaitForDownloads();
     EXPECT_EQ(Caption(), "Stop Update!");
     EXPECT_TRUE(fs::exists(fs::path("update") / "auto.bin"));
-    EXPECT_EQ(TextsOf(1008).front(), "Connect Sucess! \nChecking Update...");
+    EXPECT_EQ(TextsOf(window->Controls().updateText).front(),
+              "Connect Sucess! \nChecking Update...");
 
     // Nothing new an hour later: the check ends with "None update!".
     shown.clear();
     for (int minute = 0; minute <= 60; ++minute) window->MinuteTick();
     WaitForDownloads();
-    EXPECT_EQ(TextsOf(1008).back(), "None update!");
+    EXPECT_EQ(TextsOf(window->Controls().updateText).back(), "None update!");
     EXPECT_EQ(Caption(), "Check Update Now!");
 }
 
@@ -296,10 +299,11 @@ TEST_F(UpdatePageTest, ASlowServerLeavesTheWindowAndItsTimersRunning) {
     // While the list is on its way the half-second timer turns the site's picture.
     std::set<std::uint32_t> frames;
     WaitUntil([&] {
-        if (TextsOf(1008).size() == 1) frames.insert(window->Sites()[0].listImage);
+        if (TextsOf(window->Controls().updateText).size() == 1)
+            frames.insert(window->Sites()[0].listImage);
         return !window->Updater().Running();
     });
-    EXPECT_EQ(TextsOf(1008),
+    EXPECT_EQ(TextsOf(window->Controls().updateText),
               (std::vector<std::string>{"Please Whaiting.... \nConnecting internet.....",
                                         "Connect Sucess! \nChecking Update...",
                                         "Update invaild,can't open local file."}));

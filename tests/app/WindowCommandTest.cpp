@@ -12,8 +12,8 @@
 namespace wexfold::testing {
 namespace {
 
-std::string LabelText(T_wexfoldDlg& window, int id) {
-    return static_cast<QLabel*>(window.Control(id))->text().toStdString();
+std::string LabelText(QLabel* label) {
+    return label->text().toStdString();
 }
 
 std::vector<ShownItem> Items(std::initializer_list<ShownItem> items) {
@@ -23,8 +23,8 @@ std::vector<ShownItem> Items(std::initializer_list<ShownItem> items) {
 TEST_F(WindowTest, StartsWithoutSitesOnTheUrlPage) {
     Open();
     EXPECT_EQ(window->CurrentPage(), Page::kUrl);
-    EXPECT_EQ(LabelText(*window, 1040), "No URL is selected!");
-    EXPECT_EQ(LabelText(*window, 1100), "No URL is selected!");
+    EXPECT_EQ(LabelText(window->Controls().statisticsAddress), "No URL is selected!");
+    EXPECT_EQ(LabelText(window->Controls().reportAddress), "No URL is selected!");
     EXPECT_EQ(window->Engine().RunningWorkers(), 0);
     EXPECT_EQ(Shown(window->TrayMenuNow()), Items({{"Lanch Control", 17, false, true},
                                                    {"-", 0, false, true},
@@ -43,7 +43,7 @@ TEST_F(WindowTest, StopAsksFirstAndTheTrayStartsWithoutAsking) {
     Open();
     EXPECT_EQ(window->CurrentPage(), Page::kUrl);
     EXPECT_EQ(window->Engine().RunningWorkers(), 1);
-    EXPECT_EQ(LabelText(*window, 1040), "http://home.test/");
+    EXPECT_EQ(LabelText(window->Controls().statisticsAddress), "http://home.test/");
 
     // No selection: Stop acts on site 0, and No keeps it running.
     window->OnCommand(23);
@@ -173,7 +173,7 @@ TEST_F(WindowTest, MenusFollowThePagesAndTheSelection) {
     menuAnswers = {304 + 1};
     window->SiteList()->setCurrentRow(0);
     window->OnCommand(1041);
-    EXPECT_EQ(LabelText(*window, 1040), "http://shop.test/");
+    EXPECT_EQ(LabelText(window->Controls().statisticsAddress), "http://shop.test/");
     EXPECT_EQ(window->Engine().statisticsUrl, "http://shop.test/");
     EXPECT_EQ(window->SiteList()->currentRow(), 1);
 }

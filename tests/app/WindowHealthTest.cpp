@@ -150,7 +150,7 @@ TEST_F(WindowHealthTest, BadgesTooltipsTrayAndOneNotificationForDownAndBack) {
     EXPECT_TRUE(window->Tray()->Down());
     EXPECT_EQ(window->Tray()->ToolTip().toStdString(), "Wexfold\nDown: quiet");
     window->OnCommand(command::kShowStatistics);
-    EXPECT_EQ(static_cast<QLabel*>(window->Control(1040))->text().indexOf("s3cret"), -1);
+    EXPECT_EQ(window->Controls().statisticsAddress->text().indexOf("s3cret"), -1);
 
     // The flaky site goes down and comes back: one notification each, the second replacing
     // the first; the quiet site, whose alert option is off, never has one.

@@ -128,8 +128,10 @@ TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShown) {
 TEST_F(WindowTest, ReportTabRefusesWithoutAFilter) {
     WriteSites({{"home", true}});
     Open();
-    for (int id : {1112, 1113, 1114})
-        static_cast<QCheckBox*>(window->Control(id))->setChecked(false);
+    const MainControls& c = window->Controls();
+    for (QCheckBox* filter : {c.brokenFilter, c.connectivityFilter, c.speedFilter}) {
+        filter->setChecked(false);
+    }
     window->OnCommand(1115);
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].text, "You must select a filter.");

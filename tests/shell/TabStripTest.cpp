@@ -1,6 +1,4 @@
-// Rebuilding the tab strip when the optional pages are shown or taken away, and the control
-// sets each selected page hides and shows.
-#include <gmock/gmock.h>
+// Rebuilding the tab strip when the optional pages are shown or taken away.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,10 +8,6 @@
 
 namespace wexfold {
 namespace {
-
-using ::testing::ElementsAreArray;
-using ::testing::IsSupersetOf;
-using ::testing::UnorderedElementsAreArray;
 
 // A strip written as letters: U = URL, S = Statistics, R = Report, X = UPDATE.
 std::vector<Page> Strip(const std::string& letters) {
@@ -90,29 +84,6 @@ TEST(TabStrip, HidingStatisticsKeepsReportInPlace) {
         EXPECT_EQ(change.tabs, Strip(after));
         EXPECT_EQ(change.selected, 0);
     }
-}
-
-std::vector<int> Concat(std::initializer_list<std::vector<int>> sets) {
-    std::vector<int> all;
-    for (const auto& set : sets) all.insert(all.end(), set.begin(), set.end());
-    return all;
-}
-
-template <std::size_t N>
-std::vector<int> Ids(const std::array<int, N>& set) {
-    return {set.begin(), set.end()};
-}
-
-TEST(TabStrip, UpdatePageShowsProgressOnlyWhileACheckRuns) {
-    const PageControls idle = ControlsForPage(Page::kUpdate, false);
-    EXPECT_THAT(idle.show, ElementsAreArray({1011, 1008, 1017}));
-    EXPECT_THAT(idle.hide, IsSupersetOf({1007, 1030}));
-
-    const PageControls running = ControlsForPage(Page::kUpdate, true);
-    EXPECT_THAT(running.show, ElementsAreArray({1011, 1008, 1017, 1007, 1030}));
-    EXPECT_THAT(running.hide,
-                UnorderedElementsAreArray(
-                    Concat({Ids(kReportControls), Ids(kUrlControls), Ids(kStatisticsControls)})));
 }
 
 }  // namespace
