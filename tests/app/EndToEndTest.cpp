@@ -1,35 +1,31 @@
 // The real program on an X display of its own (xvfb-run) with an X11 tray (trayer), in a
 // private data folder, watching a local HTTP server: two copies started together, Escape,
 // the tray icon's menu, and the exit through it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "core/sites/SiteListFile.h"
 #include "core/sites/SiteRecord.h"
+#include "fixtures/ChildProcess.h"
 #include "fixtures/LocalHttpServer.h"
 #include "fixtures/TempFolder.h"
-
-extern char** environ;
 
 namespace wexfold::testing {
 namespace {
 
 constexpr const char* kProgram = WEXFOLD_PROGRAM;
-constexpr auto kRunLimit = std::chrono::seconds(60);
 
 // Two copies start together and one stays; Escape asks the exit question and Escape again
 // answers No; a right click on the tray icon opens its menu, whose last item (Exit) asks
 // again, and Return answers Yes. Each step leaves its count in a file.
 constexpr const char* kScript = R"sh(
+unset QT_QPA_PLATFORM $(env | sed -n 's/^\(XDG_[A-Z_]*\)=.*/\1/p')
+mkdir -m 700 run
+export HOME=$PWD XDG_RUNTIME_DIR=$PWD/run LANG=C.UTF-8
 trayer --edge bottom --align right --widthtype request --height 32 --SetDockType false \
     >/dev/null 2>&1 &
 sleep 1
@@ -58,51 +54,15 @@ if kill -0 $running 2>/dev/null; then echo still > exit.way; kill -TERM $running
 wait $running; echo "$?" > first.status
 )sh";
 
-// Runs the script under xvfb-run in folder; false when it did not end within the limit.
+// Runs the script under xvfb-run in folder; false when it did not end well within the limit.
 bool RunScript(const std::filesystem::path& folder) {
-    const std::string runtime = (folder / "run").string();
-    ::mkdir(runtime.c_str(), 0700);
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        if (text.rfind("QT_QPA_PLATFORM=", 0) == 0 || text.rfind("XDG_", 0) == 0 ||
-            text.rfind("HOME=", 0) == 0) {
-            continue;
-        }
-        environment.push_back(text);
-    }
-    environment.push_back("HOME=" + folder.string());
-    environment.push_back("XDG_RUNTIME_DIR=" + runtime);
-    environment.push_back("LANG=C.UTF-8");
-    std::vector<char*> envp;
-    for (auto& text : environment) envp.push_back(text.data());
-    envp.push_back(nullptr);
-
-    std::vector<std::string> words = {"xvfb-run", "-a", "sh", "-c", kScript, "sh", kProgram};
-    std::vector<char*> argv;
-    for (auto& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    pid_t child = -1;
-    const int spawned =
-        posix_spawnp(&child, "xvfb-run", &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return false;
-
-    const auto deadline = std::chrono::steady_clock::now() + kRunLimit;
-    int status = 0;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t child =
+        StartChild({"/usr/bin/xvfb-run", "-a", "sh", "-c", kScript, "sh", kProgram}, folder, quiet);
+    ::close(quiet);
+    if (child < 0) return false;
+    const ChildEnd end = WaitChild(child, std::chrono::seconds(60));
+    return !end.timedOut && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0;
 }
 
 TEST(EndToEndTest, OneCopyEscapeAndTheTrayMenuToTheExit) {

@@ -1,24 +1,36 @@
 #include "WindowHarness.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListWidget>
 #include <QMenu>
-#include <QWidget>
-#include <chrono>
 #include <cstring>
 #include <thread>
 
 #include "core/sites/SiteListFile.h"
-#include "core/sites/SiteRecord.h"
 
 namespace wexfold::testing {
+namespace {
+
+// One QApplication for every test of the program, made before the first test runs.
+struct QtEnvironment final : ::testing::Environment {
+    void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
+    void TearDown() override { app.reset(); }
+    int argc = 1;
+    char name[18] = "wexfold_app_tests";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
 
 PromptAnswer ScriptedPrompter::Ask(QWidget* owner, const std::string& caption,
                                    const std::string& text, PromptButtons buttons,
                                    PromptIcon icon) {
-    const bool shown =
-        owner != nullptr && owner->window()->isVisible() && !owner->window()->isMinimized();
-    asked.push_back({caption, text, buttons, icon, shown});
+    const QWidget* shown = owner != nullptr ? owner->window() : nullptr;
+    asked.push_back({caption, text, icon, shown && shown->isVisible() && !shown->isMinimized()});
     if (buttons == PromptButtons::kOk) return PromptAnswer::kOk;
     if (answers.empty()) return PromptAnswer::kNo;
     const PromptAnswer answer = answers.front();
@@ -26,8 +38,7 @@ PromptAnswer ScriptedPrompter::Ask(QWidget* owner, const std::string& caption,
     return answer;
 }
 
-std::string ScriptedPrompter::ChooseFile(QWidget*, bool save) {
-    fileDialogs.push_back(save);
+std::string ScriptedPrompter::ChooseFile(QWidget*, bool) {
     if (files.empty()) return {};
     const std::string file = files.front();
     files.pop_front();
@@ -43,25 +54,27 @@ FetchOutcome HangingDownloader::Fetch(const std::string&, ProgressSink& sink,
     return outcome;
 }
 
-WindowTest::WindowTest() : previousFolder(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder.Path());
+SiteRecord TestSite(const std::string& name, bool active, const std::string& url) {
+    SiteRecord site = NewSiteRecord();
+    std::strncpy(site.name, name.c_str(), SiteRecord::kNameMax);
+    const std::string address = url.empty() ? "http://" + name + ".test/" : url;
+    std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", address.c_str());
+    site.active = active ? 1 : 0;
+    site.listImage = active ? 0 : 1;
+    return site;
 }
 
-WindowTest::~WindowTest() {
-    window.reset();
-    std::filesystem::current_path(previousFolder);
+bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
 }
 
 void WindowTest::WriteSites(const std::vector<std::pair<std::string, bool>>& sites) {
     std::vector<SiteRecord> list;
-    for (const auto& [name, active] : sites) {
-        SiteRecord site = NewSiteRecord();
-        std::strncpy(site.name, name.c_str(), SiteRecord::kNameMax);
-        std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "http://%s.test/", name.c_str());
-        site.active = active ? 1 : 0;
-        site.listImage = active ? 0 : 1;
-        list.push_back(site);
-    }
+    for (const auto& [name, active] : sites) list.push_back(TestSite(name, active));
     ASSERT_TRUE(SaveSiteList(list));
 }
 
@@ -73,14 +86,13 @@ void WindowTest::Open() {
     services.trayIcon = false;
     services.notifier = notifier;
     services.runMenu = [this](QMenu& menu, const QPoint&) {
-        std::vector<ShownItem> items;
+        std::vector<std::string> items;
         for (const QAction* action : menu.actions()) {
-            if (action->isSeparator()) {
-                items.push_back({"-", 0, false, true});
-            } else {
-                items.push_back({action->text().toStdString(), action->data().toInt(),
-                                 action->isChecked(), action->isEnabled()});
-            }
+            items.push_back(action->isSeparator() ? "-"
+                                                  : action->text().toStdString() + "/" +
+                                                        action->data().toString().toStdString() +
+                                                        (action->isChecked() ? "!" : "") +
+                                                        (action->isEnabled() ? "" : "~"));
         }
         menusShown.push_back(items);
         if (menuAnswers.empty()) return 0;
@@ -95,10 +107,10 @@ void WindowTest::Open() {
     window->OnInitDialog();
 }
 
-std::vector<ShownItem> WindowTest::Shown(const Menu& menu) {
+std::vector<std::string> WindowTest::Shown(const Menu& menu) {
     const std::size_t before = menusShown.size();
     window->RunMenu(menu, {});
-    return menusShown.size() > before ? menusShown.back() : std::vector<ShownItem>{};
+    return menusShown.size() > before ? menusShown.back() : std::vector<std::string>{};
 }
 
 std::vector<std::string> WindowTest::ListNames() const {
