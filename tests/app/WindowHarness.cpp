@@ -2,12 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QListWidget>
 #include <QMenu>
 #include <cstring>
 #include <thread>
-
-#include "core/sites/SiteListFile.h"
 
 namespace wexfold::testing {
 namespace {
@@ -24,6 +21,14 @@ struct QtEnvironment final : ::testing::Environment {
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
+template <typename T>
+T Next(std::deque<T>& queue, T none) {
+    if (queue.empty()) return none;
+    T next = queue.front();
+    queue.pop_front();
+    return next;
+}
+
 }  // namespace
 
 PromptAnswer ScriptedPrompter::Ask(QWidget* owner, const std::string& caption,
@@ -31,18 +36,11 @@ PromptAnswer ScriptedPrompter::Ask(QWidget* owner, const std::string& caption,
                                    PromptIcon icon) {
     const QWidget* shown = owner != nullptr ? owner->window() : nullptr;
     asked.push_back({caption, text, icon, shown && shown->isVisible() && !shown->isMinimized()});
-    if (buttons == PromptButtons::kOk) return PromptAnswer::kOk;
-    if (answers.empty()) return PromptAnswer::kNo;
-    const PromptAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return buttons == PromptButtons::kOk ? PromptAnswer::kOk : Next(answers, PromptAnswer::kNo);
 }
 
 std::string ScriptedPrompter::ChooseFile(QWidget*, bool) {
-    if (files.empty()) return {};
-    const std::string file = files.front();
-    files.pop_front();
-    return file;
+    return Next(files, std::string());
 }
 
 FetchOutcome HangingDownloader::Fetch(const std::string&, ProgressSink& sink,
@@ -50,7 +48,6 @@ FetchOutcome HangingDownloader::Fetch(const std::string&, ProgressSink& sink,
     while (!sink.StopRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     FetchOutcome outcome;
     outcome.result = FetchResult::kFinished;
-    outcome.error = "aborted";
     return outcome;
 }
 
@@ -86,31 +83,22 @@ void WindowTest::Open() {
     services.trayIcon = false;
     services.notifier = notifier;
     services.runMenu = [this](QMenu& menu, const QPoint&) {
-        std::vector<std::string> items;
+        menusShown.emplace_back();
         for (const QAction* action : menu.actions()) {
-            items.push_back(action->isSeparator() ? "-"
-                                                  : action->text().toStdString() + "/" +
-                                                        action->data().toString().toStdString() +
-                                                        (action->isChecked() ? "!" : "") +
-                                                        (action->isEnabled() ? "" : "~"));
+            menusShown.back().push_back(action->text().toStdString() + "/" +
+                                        action->data().toString().toStdString() +
+                                        (action->isChecked() ? "!" : ""));
         }
-        menusShown.push_back(items);
-        if (menuAnswers.empty()) return 0;
-        const int answer = menuAnswers.front();
-        menuAnswers.pop_front();
-        return answer;
+        return Next(menuAnswers, 0);
     };
-    services.openDocument = [this](const std::filesystem::path& document) {
-        opened.push_back(document);
-    };
+    services.openDocument = [this](const std::filesystem::path& file) { opened.push_back(file); };
     window = std::make_unique<T_wexfoldDlg>(services);
     window->OnInitDialog();
 }
 
 std::vector<std::string> WindowTest::Shown(const Menu& menu) {
-    const std::size_t before = menusShown.size();
     window->RunMenu(menu, {});
-    return menusShown.size() > before ? menusShown.back() : std::vector<std::string>{};
+    return menusShown.back();
 }
 
 std::vector<std::string> WindowTest::ListNames() const {

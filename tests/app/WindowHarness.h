@@ -1,8 +1,12 @@
-// A main window over a private folder, with answers to its questions and menus scripted.
+// A main window over a private folder, with answers to its questions and menus scripted, and
+// the widgets its tests read.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -13,19 +17,18 @@
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/logs/Clock.h"
+#include "core/sites/SiteListFile.h"
 #include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {
 
-// Answers questions from a queue (No when it is empty), files from another, and keeps what
-// was asked.
-class ScriptedPrompter final : public Prompter {
-  public:
+// Answers questions from a queue (No when it is empty), file dialogs from another (none when
+// it is empty), and keeps what was asked and whether the asking window was on screen.
+struct ScriptedPrompter final : Prompter {
     struct Question {
-        std::string caption;
-        std::string text;
+        std::string caption, text;
         PromptIcon icon;
-        bool ownerShown;  // the window asking was on screen, not minimised
+        bool ownerShown;
     };
     PromptAnswer Ask(QWidget* owner, const std::string& caption, const std::string& text,
                      PromptButtons buttons, PromptIcon icon) override;
@@ -37,14 +40,10 @@ class ScriptedPrompter final : public Prompter {
 };
 
 // A fetch that reports nothing and ends only when it is stopped.
-class HangingDownloader final : public Downloader {
-  public:
+struct HangingDownloader final : Downloader {
     FetchOutcome Fetch(const std::string& url, ProgressSink& sink,
                        const std::filesystem::path& destination) override;
 };
-
-// 2026-03-10 12:00:00 in the test time zone.
-constexpr std::int64_t kWindowNoon = 1773124200;
 
 // A site watching url ("http://NAME.test/" when empty).
 SiteRecord TestSite(const std::string& name, bool active, const std::string& url = {});
@@ -55,19 +54,16 @@ bool WaitFor(const std::function<bool()>& done,
 
 class WindowTest : public ::testing::Test {
   protected:
-    // Saves sites named by names (active as given) into the folder's site list.
     void WriteSites(const std::vector<std::pair<std::string, bool>>& sites);
-    // Makes the window and runs its start-up.
     void Open();
     // Opens a menu the way the window does: its items as "text/command", "!" marking a checked
-    // item and "~" a grayed one, "-" a separator. The next of menuAnswers is chosen.
+    // one, a separator as "/". The next of menuAnswers is chosen.
     std::vector<std::string> Shown(const Menu& menu);
-    // The names of the sites in the list view, in order.
     std::vector<std::string> ListNames() const;
     const MainControls& Controls() const { return window->Controls(); }
 
     TempFolder folder{true};
-    ManualClock clock{kWindowNoon};
+    ManualClock clock{1773124200};  // 2026-03-10 12:00:00 in the test time zone
     ScriptedPrompter prompter;
     std::deque<int> menuAnswers;
     std::vector<std::vector<std::string>> menusShown;

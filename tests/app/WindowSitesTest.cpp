@@ -1,10 +1,8 @@
-// Sites entering the window: a site just added, the 257th refused, and export and import of
-// ".wxf" files with the file dialogs scripted.
-#include <QListWidget>
+// Sites entering the window: the first one added, the 257th refused, and export and import
+// of ".wxf" files with the file dialogs scripted; the help page.
 
 #include "WindowHarness.h"
 #include "core/sites/SiteAddress.h"
-#include "core/sites/SiteListFile.h"
 
 namespace wexfold::testing {
 namespace {
@@ -34,16 +32,19 @@ TEST_F(WindowTest, ExportAndImportKeepEachRecordsStateAndRefuseUnusableNames) {
     EXPECT_EQ(ListNames(), (std::vector<std::string>{"home", "shop", "two"}));
     // The replaced site was not restarted: its monitor took the new address and state.
     EXPECT_EQ(window->Engine().Monitor(0).fetchUrl, "http://second.test/");
-    EXPECT_EQ(window->Sites()[0].listImage, 0u);
     EXPECT_EQ(window->Engine().RunningWorkers(), 1);
     EXPECT_TRUE(std::filesystem::is_directory("log/two"));
-    std::vector<SiteRecord> saved;
-    LoadSiteList({}, saved, {});
-    EXPECT_EQ(saved.size(), 3u);
+    EXPECT_NE(FileText("siteurl").find("second.test"), std::string::npos);
 }
 
-TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShown) {
+TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShownAndThe257thRefused) {
     Open();
+    EXPECT_EQ(Controls().statisticsAddress->text(), "No URL is selected!");
+    EXPECT_EQ(Controls().reportAddress->text(), "No URL is selected!");
+    window->OnCommand(command::kStart);
+    EXPECT_EQ(prompter.asked.at(0).caption, "Can't Start!");
+    window->OnCommand(command::kHelp);
+    ASSERT_EQ(opened, std::vector{folder.Path() / "wexfold-help.html"});
     SiteRecord site = TestSite("new", true);
     ASSERT_TRUE(ParseHostText("new.test/a?b=1", site.url));
     site.url.port = 8080;
@@ -52,24 +53,16 @@ TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShown) {
     EXPECT_STREQ(window->Sites()[0].fetchUrl, "http://new.test:8080/a?b=1");
     EXPECT_EQ(ListNames(), std::vector<std::string>{"new"});
     EXPECT_EQ(window->Engine().RunningWorkers(), 1);
-    std::vector<SiteRecord> saved;
-    LoadSiteList({}, saved, {});
-    EXPECT_EQ(saved.size(), 1u);
+    EXPECT_NE(FileText("siteurl").find("new.test:8080"), std::string::npos);
     EXPECT_EQ(FileText("log/new/03102026").rfind("* 10 seconds interval time.", 0), 0u);
     // The first site fills the Report and Statistics pages, and the Statistics page shows.
     EXPECT_EQ(window->CurrentPage(), Page::kStatistics);
-    EXPECT_EQ(window->ReportUrl(), window->Sites()[0].fetchUrl);
-    EXPECT_EQ(window->Engine().statisticsUrl, window->Sites()[0].fetchUrl);
-}
+    EXPECT_EQ(window->ReportUrl(), "http://new.test:8080/a?b=1");
+    EXPECT_EQ(window->Engine().statisticsUrl, window->ReportUrl());
 
-TEST_F(WindowTest, AddingRefusesTheTwoHundredFiftySeventhSite) {
-    std::vector<std::pair<std::string, bool>> many;
-    for (int i = 0; i < 256; ++i) many.push_back({"s" + std::to_string(i), false});
-    WriteSites(many);
-    Open();
+    window->Sites().resize(kMaxSites, site);
     window->OnCommand(1004);
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].text, "You can't add more than 256 urls!");
+    EXPECT_EQ(prompter.asked.at(1).text, "You can't add more than 256 urls!");
 }
 
 }  // namespace
