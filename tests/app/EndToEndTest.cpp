@@ -1,12 +1,12 @@
-// The real program under xvfb-run with an X11 tray, watching a local HTTP server: two copies
-// started together, Escape, the tray icon's menu, and the exit through it.
+// The real program under xvfb-run with an X11 tray: two copies started together, Escape, the
+// tray icon's menu, and the exit through it.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "WindowHarness.h"
 #include "fixtures/ChildProcess.h"
-#include "fixtures/LocalHttpServer.h"
+#include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {
 namespace {
@@ -50,13 +50,6 @@ wait $running; echo "first $?" >> steps
 
 TEST(EndToEndTest, OneCopyEscapeAndTheTrayMenuToTheExit) {
     TempFolder folder{true};
-    LocalHttpServer http;
-    SiteRecord site = TestSite("local", true, http.Url(routes::kChunked));
-    site.intervalSeconds = 2;
-    ASSERT_TRUE(SaveSiteList({site}));
-    std::filesystem::create_directories("log/local");
-    const auto saved = std::filesystem::last_write_time("siteurl");
-
     const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     const pid_t child =
         StartChild({"/usr/bin/xvfb-run", "-a", "sh", "-c", kScript, "sh", kProgram}, {}, quiet);
@@ -65,16 +58,8 @@ TEST(EndToEndTest, OneCopyEscapeAndTheTrayMenuToTheExit) {
     const ChildEnd end = WaitChild(child, std::chrono::seconds(60));
     ASSERT_TRUE(!end.timedOut && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0);
     EXPECT_EQ(FileText("steps"), "second 0\nwindows 1\nescape 1\nmenu 1\ntray 1\nfirst 0\n");
-    std::string log;
-    for (const auto& day : std::filesystem::directory_iterator("log/local")) {
-        log += FileText(day.path());
-    }
-    for (const char* line : {"Start monitor. ", "Finding Resouce.127.0.0.1", "..Access successed!",
-                             ".Download speed: ", "Exit program. "}) {
-        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
-    }
-    EXPECT_GT(std::filesystem::last_write_time("siteurl"), saved);
-    EXPECT_TRUE(std::filesystem::exists("update.date"));
+    // The confirmed exit wrote the program's files.
+    EXPECT_TRUE(std::filesystem::exists("siteurl") && std::filesystem::exists("update.date"));
 }
 
 }  // namespace

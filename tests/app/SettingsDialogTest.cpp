@@ -50,6 +50,11 @@ class SettingsDialogTest : public WindowTest {
 TEST_F(SettingsDialogTest, WithoutSelectionAnEditGoesToAllSitesOnce) {
     OpenDialog(-1);
     EXPECT_TRUE(Get(1050)->isChecked());
+    // The Report page shows another site: its settings are not edits for all sites.
+    window->Sites()[1].alertOnLoss = 0;
+    dialog->ShowPage(urlsettings::kReportPage);
+    menuAnswer = kSettingsSiteFirst + 1;
+    Press("control1053");
     Get(1045)->click();
     Type(1048, "5");
     Press("applyButton");
@@ -59,6 +64,7 @@ TEST_F(SettingsDialogTest, WithoutSelectionAnEditGoesToAllSitesOnce) {
     EXPECT_NE(log.find("* 300 seconds. Reset interval"), std::string::npos);
     EXPECT_EQ(log.find("* 300 seconds"), log.rfind("* 300 seconds"));
     EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(window->Sites()[0].alertOnLoss + window->Sites()[2].alertOnLoss, 2);
 }
 
 TEST_F(SettingsDialogTest, PagesBoxesAndChangeFollowTheUserAndRefusalsKeepItOpen) {
@@ -80,6 +86,7 @@ TEST_F(SettingsDialogTest, PagesBoxesAndChangeFollowTheUserAndRefusalsKeepItOpen
     menuAnswer = kSettingsSiteFirst + 1;
     Press("control1073");
     EXPECT_EQ(Get<QLineEdit>(1075)->text(), "shop.test/cart.asp?id=3");
+    ASSERT_TRUE(Get(1079)->isVisible());
     Get(1079)->click();
     EXPECT_TRUE(Get<QLineEdit>(1077)->isEnabled());
     Get(1079)->click();

@@ -93,6 +93,7 @@ TEST_F(UpdatePageTest, TwoNewFilesAreListedDownloadedAndRecordedThenTheHourlyChe
     EXPECT_GE(
         std::count(status.begin(), status.end(), ".100%, Downloading 'setup.bin', 300KB of 300KB"),
         1);
+    EXPECT_EQ(prompter.asked.at(0).icon, PromptIcon::kNone);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(std::filesystem::canonical(opened[0]), folder.Path() / "update/setup.bin");
     // A check that ended by itself leaves the stop caption and hides the pair.

@@ -27,6 +27,7 @@ TEST_F(WindowTest, CommandsActOnTheSelectedSiteAndStopsAskFirst) {
     window->OnCommand(command::kTrayFirst + 2);
     window->OnCommand(command::kChooserFirst + 2);
     EXPECT_EQ(window->Sites()[1].listImage, 0u);
+    EXPECT_EQ(window->Engine().RunningWorkers(), 1);
     window->showMinimized();
     window->OnTrayCommand(command::kTrayFirst + 1);
     ASSERT_EQ(prompter.asked.size(), 3u);
@@ -37,6 +38,8 @@ TEST_F(WindowTest, CommandsActOnTheSelectedSiteAndStopsAskFirst) {
         QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, 25));
     }
     QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(200, 8));
+    QTest::mouseMove(window.get(), QPoint(50, 25));  // the cell under the mouse is lit
+    EXPECT_EQ(window->grab().toImage().pixelColor(60, 27), QColor(0x7f, 0xad, 0xec));
     Items first;
     for (const Items& menu : menusShown) first.push_back(menu.front());
     EXPECT_EQ(first, (Items{"Add new URL/27", "Statistics/29!", "Advanced Settings/24",
@@ -61,6 +64,13 @@ TEST_F(WindowTest, CommandsActOnTheSelectedSiteAndStopsAskFirst) {
     window->OnCommand(1041);
     EXPECT_EQ(Controls().statisticsAddress->text(), "http://shop.test/");
     EXPECT_EQ(window->SelectionMark(), 1);
+    // So does the Report page's.
+    window->OnCommand(command::kShowReport);
+    menuAnswers = {command::kChooserFirst + 0};
+    window->OnCommand(1101);
+    EXPECT_EQ(window->ReportUrl() + Controls().reportAddress->text().toStdString(),
+              "http://home.test/http://home.test/");
+    EXPECT_EQ(window->SelectionMark(), 0);
     // The Report page's boxes make the report's filter.
     Controls().brokenFilter->setChecked(false);
     Controls().connectivityFilter->setChecked(false);

@@ -35,7 +35,8 @@ PromptAnswer ScriptedPrompter::Ask(QWidget* owner, const std::string& caption,
                                    const std::string& text, PromptButtons buttons,
                                    PromptIcon icon) {
     const QWidget* shown = owner != nullptr ? owner->window() : nullptr;
-    asked.push_back({caption, text, icon, shown && shown->isVisible() && !shown->isMinimized()});
+    asked.push_back(
+        {caption, text, buttons, icon, shown && shown->isVisible() && !shown->isMinimized()});
     return buttons == PromptButtons::kOk ? PromptAnswer::kOk : Next(answers, PromptAnswer::kNo);
 }
 

@@ -27,6 +27,7 @@ namespace wexfold::testing {
 struct ScriptedPrompter final : Prompter {
     struct Question {
         std::string caption, text;
+        PromptButtons buttons;
         PromptIcon icon;
         bool ownerShown;
     };

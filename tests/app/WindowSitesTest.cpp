@@ -17,6 +17,11 @@ TEST_F(WindowTest, ExportAndImportKeepEachRecordsStateAndRefuseUnusableNames) {
     std::vector<SiteRecord> copy;
     LoadSiteList("backup.wxf", copy, {});
     EXPECT_EQ(copy.at(1).active, 1);
+    prompter.files = {"no/such/folder.wxf"};
+    window->OnCommand(command::kExport);
+    EXPECT_EQ(prompter.asked.back().text, "The site list could not be written to the chosen file.");
+    EXPECT_EQ(prompter.asked.back().buttons, PromptButtons::kOk);
+    prompter.asked.clear();
 
     ASSERT_TRUE(SaveSiteList({TestSite("home", true, "http://second.test/"), TestSite("two", true),
                               TestSite("a/b", true), TestSite("../../x", true)},
