@@ -1,259 +1,134 @@
 // The main window driven as a user drives it: start-up, start and stop, remove, rename, the
-// menus, the help page and the exit.
-#include <QLabel>
+// menus and the frame, and the exit.
+#include <QCheckBox>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QTest>
 
 #include "WindowHarness.h"
-#include "core/sites/SiteListFile.h"
-#include "core/text/StringTable.h"
 
 namespace wexfold::testing {
 namespace {
 
-std::string LabelText(T_wexfoldDlg& window, int id) {
-    return static_cast<QLabel*>(window.Control(id))->text().toStdString();
-}
+using Items = std::vector<std::string>;
 
-std::vector<ShownItem> Items(std::initializer_list<ShownItem> items) {
-    return items;
-}
-
-TEST_F(WindowTest, StartsWithoutSitesOnTheUrlPage) {
-    Open();
-    EXPECT_EQ(window->CurrentPage(), Page::kUrl);
-    EXPECT_EQ(LabelText(*window, 1040), "No URL is selected!");
-    EXPECT_EQ(LabelText(*window, 1100), "No URL is selected!");
-    EXPECT_EQ(window->Engine().RunningWorkers(), 0);
-    EXPECT_EQ(Shown(window->TrayMenuNow()), Items({{"Lanch Control", 17, false, true},
-                                                   {"-", 0, false, true},
-                                                   {"&About Wexfold...", 16, false, true},
-                                                   {"-", 0, false, true},
-                                                   {"Exit", 25, false, true}}));
-
-    window->OnCommand(19);
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].caption, "Can't Start!");
-    EXPECT_EQ(prompter.asked[0].text, "No URL, Please add a URL first");
-}
-
-TEST_F(WindowTest, StopAsksFirstAndTheTrayStartsWithoutAsking) {
+TEST_F(WindowTest, CommandsActOnTheSelectedSiteAndStopsAskFirst) {
     WriteSites({{"home", true}, {"shop", false}});
     Open();
-    EXPECT_EQ(window->CurrentPage(), Page::kUrl);
-    EXPECT_EQ(window->Engine().RunningWorkers(), 1);
-    EXPECT_EQ(LabelText(*window, 1040), "http://home.test/");
-
+    EXPECT_EQ(Controls().statisticsAddress->text(), "http://home.test/");
     // No selection: Stop acts on site 0, and No keeps it running.
-    window->OnCommand(23);
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].caption, "Stop URL");
-    EXPECT_EQ(prompter.asked[0].text, "Are you make sure stop 'home' ? ");
+    window->OnCommand(command::kStop);
+    EXPECT_EQ(prompter.asked.back().text, "Are you make sure stop 'home' ? ");
     EXPECT_EQ(window->Sites()[0].active, 1);
-
     prompter.answers = {PromptAnswer::kYes};
-    window->OnCommand(23);
-    EXPECT_EQ(window->Sites()[0].active, 0);
+    window->OnCommand(command::kStop);
     EXPECT_EQ(window->Sites()[0].listImage, 1u);
-
-    // The tray's item of a stopped site starts it at once.
-    const std::size_t asked = prompter.asked.size();
-    window->OnTrayCommand(48 + 1);
-    EXPECT_EQ(prompter.asked.size(), asked);
-    EXPECT_EQ(window->Sites()[1].active, 1);
-    EXPECT_EQ(Shown(window->TrayMenuNow())[2], (ShownItem{"Start home", 48, false, true}));
-    EXPECT_EQ(Shown(window->TrayMenuNow())[3], (ShownItem{"Stop shop", 49, false, true}));
-    // Numbers past the last site do nothing.
-    window->OnCommand(48 + 2);
-    window->OnCommand(304 + 2);
-    EXPECT_EQ(prompter.asked.size(), asked);
-    // Stopping from the tray asks with the window restored in front.
+    // The tray starts a stopped site at once; numbers past the last site do nothing; its stop
+    // asks with the window restored in front.
+    window->OnTrayCommand(command::kTrayFirst + 1);
+    window->OnCommand(command::kTrayFirst + 2);
+    window->OnCommand(command::kChooserFirst + 2);
+    EXPECT_EQ(window->Sites()[1].listImage, 0u);
     window->showMinimized();
-    window->OnTrayCommand(48 + 1);
-    ASSERT_EQ(prompter.asked.size(), asked + 1);
+    window->OnTrayCommand(command::kTrayFirst + 1);
+    ASSERT_EQ(prompter.asked.size(), 3u);
     EXPECT_TRUE(prompter.asked.back().ownerShown);
+
+    // The frame's cells and title bar open their menus, a site its own, empty space none.
+    for (const int x : {10, 50, 90, 130, 300}) {
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, 25));
+    }
+    QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(200, 8));
+    Items first;
+    for (const Items& menu : menusShown) first.push_back(menu.front());
+    EXPECT_EQ(first, (Items{"Add new URL/27", "Statistics/29!", "Advanced Settings/24",
+                            "How to use?/34", "&About Wexfold.../16"}));
+    QListWidget* list = window->SiteList();
+    list->show();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(list->width() - 5, 70));
+    ASSERT_EQ(menusShown.size(), 6u);
+    EXPECT_EQ(menusShown.back().front(), "Stop Monitor/23");
+
+    // The View menu marks the pages in the strip; the Tools menu names the selected site.
+    window->OnCommand(command::kHideStatistics);
+    EXPECT_EQ(Shown(window->FrameMenu(1)), (Items{"Statistics/22", "Report/30!"}));
+    window->SiteList()->setCurrentRow(0);
+    EXPECT_EQ(Shown(window->FrameMenu(2))[2], "Start home/19");
+    // The Statistics page's chooser shows the chosen site and selects it.
+    window->OnCommand(command::kShowStatistics);
+    EXPECT_EQ(window->CurrentPage(), Page::kStatistics);
+    menuAnswers = {command::kChooserFirst + 1};
+    window->OnCommand(1041);
+    EXPECT_EQ(Controls().statisticsAddress->text(), "http://shop.test/");
+    EXPECT_EQ(window->SelectionMark(), 1);
+    // So does the Report page's.
+    window->OnCommand(command::kShowReport);
+    menuAnswers = {command::kChooserFirst + 0};
+    window->OnCommand(1101);
+    EXPECT_EQ(window->ReportUrl() + Controls().reportAddress->text().toStdString(),
+              "http://home.test/http://home.test/");
+    EXPECT_EQ(window->SelectionMark(), 0);
+    // The Report page's boxes make the report's filter.
+    Controls().brokenFilter->setChecked(false);
+    Controls().connectivityFilter->setChecked(false);
+    Controls().speedFilter->setChecked(false);
+    window->OnCommand(1115);
+    EXPECT_EQ(prompter.asked.back().text, "You must select a filter.");
 }
 
-TEST_F(WindowTest, RemoveNeedsASelectionAndRenumbersTheRest) {
-    WriteSites({{"a", false}, {"b", true}, {"c", false}, {"d", true}, {"e", false}});
+TEST_F(WindowTest, RemoveNeedsASelectionAndRenameAFreeName) {
+    WriteSites({{"a", false}, {"b", true}, {"c", false}, {"d", true}});
     Open();
     // Focus makes a row current without selecting it: that is no selection.
     QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
     QCoreApplication::sendEvent(window->SiteList(), &focus);
-    ASSERT_EQ(window->SiteList()->currentRow(), 0);
-    window->OnCommand(28);
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].caption, "Remove error.");
-
+    window->OnCommand(1006);
+    EXPECT_EQ(prompter.asked.back().caption, "Remove error.");
     window->SiteList()->setCurrentRow(2);
-    window->OnCommand(28);
-    EXPECT_EQ(prompter.asked.back().text, "Are you make sure remove the URL 'c'");
-    EXPECT_EQ(window->Sites().size(), 5u);
-
     prompter.answers = {PromptAnswer::kYes};
-    window->OnCommand(28);
-    EXPECT_EQ(ListNames(), (std::vector<std::string>{"a", "b", "d", "e"}));
-    EXPECT_EQ(window->Engine().MonitorCount(), 4);
-    std::vector<SiteRecord> saved;
-    LoadSiteList({}, saved, {});
-    ASSERT_EQ(saved.size(), 4u);
-    EXPECT_STREQ(saved[2].name, "d");
-    // The tray follows the new indices: site "d" is now item 2 and still running.
-    EXPECT_EQ(Shown(window->TrayMenuNow())[4], (ShownItem{"Stop d", 50, false, true}));
-}
+    window->OnCommand(command::kRemove);
+    EXPECT_EQ(prompter.asked.back().text, "Are you make sure remove the URL 'c'");
+    // The tray follows the new indices: site "d" is item 2 and still running.
+    EXPECT_EQ(Shown(window->TrayMenuNow())[4], "Stop d/50");
 
-TEST_F(WindowTest, RenameRefusesTakenLongAndUnsafeNames) {
-    WriteSites({{"home", true}, {"shop", false}});
-    Open();
-    QListWidgetItem* item = window->SiteList()->item(1);
-    window->SiteList()->setCurrentRow(1);
-    const auto rename = [this](const std::string& text) {
-        window->OnCommand(20);
+    // Rename edits the selected site's name in place; Escape cancels.
+    window->SiteList()->setCurrentRow(2);
+    const auto rename = [this](const char* text, Qt::Key key) {
+        window->OnCommand(command::kRename);
         auto* editor = window->findChild<QLineEdit*>("renameEditor");
-        ASSERT_NE(editor, nullptr);
-        EXPECT_EQ(editor->text().toStdString(), window->Sites()[1].name);
-        editor->setText(QString::fromStdString(text));
-        QTest::keyClick(editor, Qt::Key_Return);
+        editor->setText(text);
+        QTest::keyClick(editor, key);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
-    for (const std::string refused : {"home", "shop", "elevenchars", ".."}) {
-        rename(refused);
-        EXPECT_STREQ(window->Sites()[1].name, "shop") << refused;
-        EXPECT_EQ(item->text().toStdString(), "shop") << refused;
-    }
-    ASSERT_EQ(prompter.asked.size(), 4u);
-    EXPECT_EQ(prompter.asked[0].text,
-              "The name 'home' is Already exist. Please input site name again.");
-    EXPECT_EQ(prompter.asked[1].text,
-              "The name 'shop' is Already exist. Please input site name again.");
-
-    rename("store");
-    EXPECT_STREQ(window->Sites()[1].name, "store");
-    EXPECT_EQ(item->text().toStdString(), "store");
-    EXPECT_EQ(prompter.asked.size(), 4u);
-
-    // Escape leaves the name as it was, without a question.
-    window->OnCommand(20);
-    auto* editor = window->findChild<QLineEdit*>("renameEditor");
-    ASSERT_NE(editor, nullptr);
-    editor->setText("other");
-    QTest::keyClick(editor, Qt::Key_Escape);
-    EXPECT_STREQ(window->Sites()[1].name, "store");
-    EXPECT_EQ(prompter.asked.size(), 4u);
-}
-
-TEST_F(WindowTest, MenusFollowThePagesAndTheSelection) {
-    WriteSites({{"home", true}, {"shop", false}});
-    Open();
-    EXPECT_EQ(Shown(window->FrameMenu(1)),
-              Items({{"Statistics", 29, true, true}, {"Report", 30, true, true}}));
-
-    window->OnCommand(29);
-    EXPECT_EQ(window->Tabs(), (std::vector<Page>{Page::kUrl, Page::kReport, Page::kUpdate}));
-    EXPECT_EQ(window->CurrentPage(), Page::kUrl);
-    EXPECT_EQ(Shown(window->FrameMenu(1)),
-              Items({{"Statistics", 22, false, true}, {"Report", 30, true, true}}));
-
-    window->OnCommand(22);
-    EXPECT_EQ(window->Tabs(),
-              (std::vector<Page>{Page::kUrl, Page::kStatistics, Page::kReport, Page::kUpdate}));
-    EXPECT_EQ(window->CurrentPage(), Page::kStatistics);
-
-    const auto tools = Shown(window->FrameMenu(2));
-    ASSERT_EQ(tools.size(), 4u);
-    EXPECT_EQ(tools[2], (ShownItem{"Start home", 19, false, false}));
-    EXPECT_EQ(tools[3], (ShownItem{"Stop home", 23, false, true}));
-    window->SiteList()->setCurrentRow(1);
-    const auto selected = Shown(window->FrameMenu(2));
-    EXPECT_EQ(selected[2], (ShownItem{"Start shop", 19, false, true}));
-    EXPECT_EQ(selected[3], (ShownItem{"Stop shop", 23, false, false}));
-
-    // The chooser of the Statistics page shows the chosen site.
-    menuAnswers = {304 + 1};
-    window->SiteList()->setCurrentRow(0);
-    window->OnCommand(1041);
-    EXPECT_EQ(LabelText(*window, 1040), "http://shop.test/");
-    EXPECT_EQ(window->Engine().statisticsUrl, "http://shop.test/");
-    EXPECT_EQ(window->SiteList()->currentRow(), 1);
-}
-
-TEST_F(WindowTest, FrameCellsAndTitleBarOpenTheirMenus) {
-    Open();
-    const std::pair<int, std::string> cells[] = {
-        {10, "Add new URL"}, {50, "Statistics"}, {90, "Advanced Settings"}, {130, "How to use?"}};
-    for (const auto& [x, first] : cells) {
-        QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(x, 25));
-        ASSERT_FALSE(menusShown.empty());
-        EXPECT_EQ(menusShown.back().front().text, first) << x;
-    }
-    const std::size_t shown = menusShown.size();
-    QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(300, 25));
-    EXPECT_EQ(menusShown.size(), shown);
-    QTest::mouseClick(window.get(), Qt::RightButton, {}, QPoint(200, 8));
-    EXPECT_EQ(menusShown.back(), Items({{"&About Wexfold...", 16, false, true}}));
-}
-
-TEST_F(WindowTest, ClickingASiteOpensItsMenuAndEmptySpaceNothing) {
-    WriteSites({{"home", true}, {"shop", false}});
-    Open();
-    QListWidget* list = window->SiteList();
-    list->show();
-    const QPoint shop = list->visualItemRect(list->item(1)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, shop);
-    ASSERT_EQ(menusShown.size(), 1u);
-    EXPECT_EQ(menusShown[0], Items({{"Start Monitor", 19, false, true},
-                                    {"Statistics", 22, false, true},
-                                    {"history report", 21, false, true},
-                                    {"-", 0, false, true},
-                                    {"Advanced Setting", 24, false, true},
-                                    {"-", 0, false, true},
-                                    {"Rename", 20, false, true}}));
-    EXPECT_EQ(list->currentRow(), 1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(list->width() - 5, 70));
-    EXPECT_EQ(menusShown.size(), 1u);
-}
-
-TEST_F(WindowTest, HelpIsPutIntoTheFolderAndOpened) {
-    Open();
-    window->OnCommand(34);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], folder.Path() / "wexfold-help.html");
-    EXPECT_NE(FileText(opened[0]).find("<html"), std::string::npos);
+    for (const char* refused : {"d", "elevenchars", ".."}) rename(refused, Qt::Key_Return);
+    rename("other", Qt::Key_Escape);
+    EXPECT_EQ(ListNames(), (Items{"a", "b", "d"}));
+    ASSERT_EQ(prompter.asked.size(), 5u);
+    EXPECT_EQ(prompter.asked[2].text,
+              "The name 'd' is Already exist. Please input site name again.");
+    EXPECT_NE(prompter.asked[4].text.find("'..'"), std::string::npos);
+    rename("store", Qt::Key_Return);
+    EXPECT_EQ(ListNames(), (Items{"a", "b", "store"}));
 }
 
 TEST_F(WindowTest, ExitAskedNoWritesNothingAndYesWritesTheExitLines) {
     WriteSites({{"home", true}});
-    std::filesystem::create_directories(folder.Path() / "log" / "home");
     const std::string before = FileText("siteurl");
     Open();
     window->Sites()[0].active = 0;
-
     QTest::keyClick(window.get(), Qt::Key_Escape);  // the dialog's cancel key
-    EXPECT_EQ(prompter.asked.back().caption, "Exit Warning");
     EXPECT_EQ(prompter.asked.back().text, "Exit program will stop all Wexfold, are you sure?");
     EXPECT_EQ(FileText("siteurl"), before);
     EXPECT_FALSE(std::filesystem::exists("update.date"));
-    const std::filesystem::path log = folder.Path() / "log/home/03102026";
-    EXPECT_EQ(FileText(log).find("Exit program."), std::string::npos);
+    EXPECT_EQ(FileText("log/home/03102026").find("Exit program."), std::string::npos);
 
     prompter.answers = {PromptAnswer::kYes};
     EXPECT_TRUE(window->OnCancel());
     EXPECT_NE(FileText("siteurl"), before);
-    EXPECT_NE(FileText(log).find("Exit program.  12:00:00 03/10 2026 \r\n"), std::string::npos);
+    EXPECT_NE(FileText("log/home/03102026").find("Exit program.  12:00:00 03/10 2026 \r\n"),
+              std::string::npos);
     EXPECT_TRUE(std::filesystem::exists("update.date"));
     EXPECT_EQ(window->Engine().RunningWorkers(), 0);
-}
-
-TEST_F(WindowTest, AddingRefusesTheTwoHundredFiftySeventhSite) {
-    std::vector<std::pair<std::string, bool>> many;
-    for (int i = 0; i < 256; ++i) many.push_back({"s" + std::to_string(i), false});
-    WriteSites(many);
-    Open();
-    window->OnCommand(27);
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].caption, "Sites too much!");
-    EXPECT_EQ(prompter.asked[0].text, "You can't add more than 256 urls!");
 }
 
 }  // namespace

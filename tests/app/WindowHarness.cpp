@@ -1,37 +1,47 @@
 #include "WindowHarness.h"
 
 #include <QAction>
-#include <QListWidget>
+#include <QApplication>
 #include <QMenu>
-#include <QWidget>
-#include <chrono>
 #include <cstring>
 #include <thread>
 
-#include "core/sites/SiteListFile.h"
-#include "core/sites/SiteRecord.h"
-
 namespace wexfold::testing {
+namespace {
+
+// One QApplication for every test of the program, made before the first test runs.
+struct QtEnvironment final : ::testing::Environment {
+    void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
+    void TearDown() override { app.reset(); }
+    int argc = 1;
+    char name[18] = "wexfold_app_tests";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+template <typename T>
+T Next(std::deque<T>& queue, T none) {
+    if (queue.empty()) return none;
+    T next = queue.front();
+    queue.pop_front();
+    return next;
+}
+
+}  // namespace
 
 PromptAnswer ScriptedPrompter::Ask(QWidget* owner, const std::string& caption,
                                    const std::string& text, PromptButtons buttons,
                                    PromptIcon icon) {
-    const bool shown =
-        owner != nullptr && owner->window()->isVisible() && !owner->window()->isMinimized();
-    asked.push_back({caption, text, buttons, icon, shown});
-    if (buttons == PromptButtons::kOk) return PromptAnswer::kOk;
-    if (answers.empty()) return PromptAnswer::kNo;
-    const PromptAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    const QWidget* shown = owner != nullptr ? owner->window() : nullptr;
+    asked.push_back(
+        {caption, text, buttons, icon, shown && shown->isVisible() && !shown->isMinimized()});
+    return buttons == PromptButtons::kOk ? PromptAnswer::kOk : Next(answers, PromptAnswer::kNo);
 }
 
-std::string ScriptedPrompter::ChooseFile(QWidget*, bool save) {
-    fileDialogs.push_back(save);
-    if (files.empty()) return {};
-    const std::string file = files.front();
-    files.pop_front();
-    return file;
+std::string ScriptedPrompter::ChooseFile(QWidget*, bool) {
+    return Next(files, std::string());
 }
 
 FetchOutcome HangingDownloader::Fetch(const std::string&, ProgressSink& sink,
@@ -39,29 +49,30 @@ FetchOutcome HangingDownloader::Fetch(const std::string&, ProgressSink& sink,
     while (!sink.StopRequested()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     FetchOutcome outcome;
     outcome.result = FetchResult::kFinished;
-    outcome.error = "aborted";
     return outcome;
 }
 
-WindowTest::WindowTest() : previousFolder(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder.Path());
+SiteRecord TestSite(const std::string& name, bool active, const std::string& url) {
+    SiteRecord site = NewSiteRecord();
+    std::strncpy(site.name, name.c_str(), SiteRecord::kNameMax);
+    const std::string address = url.empty() ? "http://" + name + ".test/" : url;
+    std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", address.c_str());
+    site.active = active ? 1 : 0;
+    site.listImage = active ? 0 : 1;
+    return site;
 }
 
-WindowTest::~WindowTest() {
-    window.reset();
-    std::filesystem::current_path(previousFolder);
+bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
 }
 
 void WindowTest::WriteSites(const std::vector<std::pair<std::string, bool>>& sites) {
     std::vector<SiteRecord> list;
-    for (const auto& [name, active] : sites) {
-        SiteRecord site = NewSiteRecord();
-        std::strncpy(site.name, name.c_str(), SiteRecord::kNameMax);
-        std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "http://%s.test/", name.c_str());
-        site.active = active ? 1 : 0;
-        site.listImage = active ? 0 : 1;
-        list.push_back(site);
-    }
+    for (const auto& [name, active] : sites) list.push_back(TestSite(name, active));
     ASSERT_TRUE(SaveSiteList(list));
 }
 
@@ -73,32 +84,22 @@ void WindowTest::Open() {
     services.trayIcon = false;
     services.notifier = notifier;
     services.runMenu = [this](QMenu& menu, const QPoint&) {
-        std::vector<ShownItem> items;
+        menusShown.emplace_back();
         for (const QAction* action : menu.actions()) {
-            if (action->isSeparator()) {
-                items.push_back({"-", 0, false, true});
-            } else {
-                items.push_back({action->text().toStdString(), action->data().toInt(),
-                                 action->isChecked(), action->isEnabled()});
-            }
+            menusShown.back().push_back(action->text().toStdString() + "/" +
+                                        action->data().toString().toStdString() +
+                                        (action->isChecked() ? "!" : ""));
         }
-        menusShown.push_back(items);
-        if (menuAnswers.empty()) return 0;
-        const int answer = menuAnswers.front();
-        menuAnswers.pop_front();
-        return answer;
+        return Next(menuAnswers, 0);
     };
-    services.openDocument = [this](const std::filesystem::path& document) {
-        opened.push_back(document);
-    };
+    services.openDocument = [this](const std::filesystem::path& file) { opened.push_back(file); };
     window = std::make_unique<T_wexfoldDlg>(services);
     window->OnInitDialog();
 }
 
-std::vector<ShownItem> WindowTest::Shown(const Menu& menu) {
-    const std::size_t before = menusShown.size();
+std::vector<std::string> WindowTest::Shown(const Menu& menu) {
     window->RunMenu(menu, {});
-    return menusShown.size() > before ? menusShown.back() : std::vector<ShownItem>{};
+    return menusShown.back();
 }
 
 std::vector<std::string> WindowTest::ListNames() const {

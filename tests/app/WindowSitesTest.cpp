@@ -1,138 +1,73 @@
-// Sites entering the window: a site just added, and export and import of ".wxf" files with
-// the file dialogs scripted; the Report tab's refusals.
-#include <QCheckBox>
-#include <QListWidget>
-#include <cstring>
+// Sites entering the window: the first one added, the 257th refused, and export and import
+// of ".wxf" files with the file dialogs scripted; the help page.
 
 #include "WindowHarness.h"
 #include "core/sites/SiteAddress.h"
-#include "core/sites/SiteListFile.h"
-#include "core/text/StringTable.h"
-#include "core/text/TextFormat.h"
 
 namespace wexfold::testing {
 namespace {
 
-SiteRecord Site(const char* name, bool active) {
-    SiteRecord site = NewSiteRecord();
-    std::strncpy(site.name, name, SiteRecord::kNameMax);
-    std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "http://%s.test/", name);
-    site.active = active ? 1 : 0;
-    return site;
-}
-
-TEST_F(WindowTest, ExportedFileImportedAgainAsksOncePerSite) {
-    WriteSites({{"home", true}, {"shop", false}});
+TEST_F(WindowTest, ExportAndImportKeepEachRecordsStateAndRefuseUnusableNames) {
+    WriteSites({{"home", false}, {"shop", false}});
     Open();
-    // A stop since the last save is in the copy, as the export saves first.
-    window->Sites()[0].active = 0;
-    const std::string file = (folder.Path() / "backup.wxf").string();
-    prompter.files = {file};
-    window->OnCommand(32);
-    ASSERT_EQ(prompter.fileDialogs, std::vector<bool>{true});
-    EXPECT_EQ(FileText(file), FileText("siteurl"));
+    // A change since the last save is in the copy, as the export saves first.
+    window->Sites()[1].active = 1;
+    prompter.files = {"backup.wxf"};
+    window->OnCommand(command::kExport);
     std::vector<SiteRecord> copy;
-    LoadSiteList(file, copy, {});
-    ASSERT_EQ(copy.size(), 2u);
-    EXPECT_EQ(copy[0].active, 0);
+    LoadSiteList("backup.wxf", copy, {});
+    EXPECT_EQ(copy.at(1).active, 1);
+    prompter.files = {"no/such/folder.wxf"};
+    window->OnCommand(command::kExport);
+    EXPECT_EQ(prompter.asked.back().text, "The site list could not be written to the chosen file.");
+    EXPECT_EQ(prompter.asked.back().buttons, PromptButtons::kOk);
+    prompter.asked.clear();
 
-    const std::string before = FileText("siteurl");
-    prompter.files = {file};
-    window->OnCommand(31);
+    ASSERT_TRUE(SaveSiteList({TestSite("home", true, "http://second.test/"), TestSite("two", true),
+                              TestSite("a/b", true), TestSite("../../x", true)},
+                             "in.wxf"));
+    prompter.files = {"in.wxf", ""};
+    prompter.answers = {PromptAnswer::kYes};
+    window->OnCommand(command::kImport);
+    window->OnCommand(command::kImport);  // no file chosen: nothing is asked
     ASSERT_EQ(prompter.asked.size(), 2u);
-    EXPECT_EQ(prompter.asked[0].caption, "Load URL question.");
     EXPECT_EQ(prompter.asked[0].text,
               "'home' is already exist, can you have to cover the original?");
-    EXPECT_EQ(prompter.asked[1].text,
-              "'shop' is already exist, can you have to cover the original?");
-    EXPECT_EQ(ListNames(), (std::vector<std::string>{"home", "shop"}));
-    EXPECT_EQ(FileText("siteurl"), before);
-
-    // No file chosen: nothing is asked or written.
-    window->OnCommand(31);
-    window->OnCommand(32);
-    EXPECT_EQ(prompter.asked.size(), 2u);
-}
-
-TEST_F(WindowTest, ImportKeepsEachRecordsStateAndReplacesWithoutRestarting) {
-    WriteSites({{"home", false}});
-    Open();
-    const std::string file = (folder.Path() / "in.wxf").string();
-    SiteRecord replacement = Site("twice", true);
-    std::snprintf(replacement.fetchUrl, sizeof replacement.fetchUrl, "http://second.test/");
-    ASSERT_TRUE(SaveSiteList(
-        {Site("twice", false), replacement, Site("a/b", true), Site("c/d", true)}, file));
-    prompter.files = {file};
-    prompter.answers = {PromptAnswer::kYes};
-    window->OnCommand(31);
-
-    ASSERT_EQ(prompter.asked.size(), 2u);
-    EXPECT_EQ(prompter.asked[0].text,
-              "'twice' is already exist, can you have to cover the original?");
-    // The two records whose names cannot be folders are refused in one message.
-    EXPECT_EQ(prompter.asked[1].text, FormatText(Text(248), 2));
-    EXPECT_EQ(ListNames(), (std::vector<std::string>{"home", "twice"}));
-    EXPECT_STREQ(window->Sites()[1].fetchUrl, "http://second.test/");
-    EXPECT_EQ(window->Sites()[1].active, 1);
-    EXPECT_EQ(window->Engine().Monitor(1).fetchUrl, "http://second.test/");
-    // The appended record's one fetch runs on; the replacing record started no other.
+    EXPECT_EQ(prompter.asked[1].text.rfind("2 records of the file were not loaded", 0), 0u);
+    EXPECT_EQ(ListNames(), (std::vector<std::string>{"home", "shop", "two"}));
+    // The replaced site was not restarted: its monitor took the new address and state.
+    EXPECT_EQ(window->Engine().Monitor(0).fetchUrl, "http://second.test/");
     EXPECT_EQ(window->Engine().RunningWorkers(), 1);
-    EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "log" / "twice"));
-    std::vector<SiteRecord> saved;
-    LoadSiteList({}, saved, {});
-    ASSERT_EQ(saved.size(), 2u);
-    EXPECT_STREQ(saved[1].fetchUrl, "http://second.test/");
+    EXPECT_TRUE(std::filesystem::is_directory("log/two"));
+    EXPECT_NE(FileText("siteurl").find("second.test"), std::string::npos);
 }
 
-TEST_F(WindowTest, ImportIntoAnEmptyListKeepsEachSitesState) {
+TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShownAndThe257thRefused) {
     Open();
-    const std::string file = (folder.Path() / "in.wxf").string();
-    ASSERT_TRUE(SaveSiteList({Site("one", false), Site("two", true), Site("a/b", true)}, file));
-    prompter.files = {file};
-    window->OnCommand(31);
-    EXPECT_EQ(ListNames(), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(window->Sites()[0].active, 0);
-    EXPECT_EQ(window->Sites()[0].listImage, 1u);
-    EXPECT_EQ(window->Sites()[1].active, 1);
-    EXPECT_EQ(window->Badge(0), SiteBadge::kStopped);
-    EXPECT_EQ(window->Engine().RunningWorkers(), 2);
-    // The one record whose name cannot be a folder is named in its message.
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_NE(prompter.asked[0].text.find("'a/b'"), std::string::npos);
-}
-
-TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShown) {
-    Open();
-    SiteRecord site = NewSiteRecord();
-    std::strcpy(site.name, "new");
+    EXPECT_EQ(Controls().statisticsAddress->text(), "No URL is selected!");
+    EXPECT_EQ(Controls().reportAddress->text(), "No URL is selected!");
+    window->OnCommand(command::kStart);
+    EXPECT_EQ(prompter.asked.at(0).caption, "Can't Start!");
+    window->OnCommand(command::kHelp);
+    ASSERT_EQ(opened, std::vector{folder.Path() / "wexfold-help.html"});
+    SiteRecord site = TestSite("new", true);
     ASSERT_TRUE(ParseHostText("new.test/a?b=1", site.url));
     site.url.port = 8080;
     window->Sites().push_back(site);
     window->OnSiteAdded(0);
-
     EXPECT_STREQ(window->Sites()[0].fetchUrl, "http://new.test:8080/a?b=1");
     EXPECT_EQ(ListNames(), std::vector<std::string>{"new"});
-    EXPECT_EQ(window->Engine().MonitorCount(), 1);
     EXPECT_EQ(window->Engine().RunningWorkers(), 1);
-    std::vector<SiteRecord> saved;
-    LoadSiteList({}, saved, {});
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_NE(FileText(folder.Path() / "log/new/03102026").find("* 10 seconds interval time."),
-              std::string::npos);
+    EXPECT_NE(FileText("siteurl").find("new.test:8080"), std::string::npos);
+    EXPECT_EQ(FileText("log/new/03102026").rfind("* 10 seconds interval time.", 0), 0u);
     // The first site fills the Report and Statistics pages, and the Statistics page shows.
     EXPECT_EQ(window->CurrentPage(), Page::kStatistics);
-    EXPECT_EQ(window->ReportUrl(), window->Sites()[0].fetchUrl);
-    EXPECT_EQ(window->Engine().statisticsUrl, window->Sites()[0].fetchUrl);
-}
+    EXPECT_EQ(window->ReportUrl(), "http://new.test:8080/a?b=1");
+    EXPECT_EQ(window->Engine().statisticsUrl, window->ReportUrl());
 
-TEST_F(WindowTest, ReportTabRefusesWithoutAFilter) {
-    WriteSites({{"home", true}});
-    Open();
-    for (int id : {1112, 1113, 1114})
-        static_cast<QCheckBox*>(window->Control(id))->setChecked(false);
-    window->OnCommand(1115);
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].text, "You must select a filter.");
+    window->Sites().resize(kMaxSites, site);
+    window->OnCommand(1004);
+    EXPECT_EQ(prompter.asked.at(1).text, "You can't add more than 256 urls!");
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 #!/bin/sh
-# Makes the Debian package from a build folder and holds it against the installation it was
-# made from: the same files, a valid desktop entry, AppStream data and systemd units, the
-# Prometheus examples, no lintian error; then runs the unpacked launcher once.
+# The Debian package of a build folder against the installation it was made from: the same
+# files, valid desktop entry, AppStream data, units and examples, no lintian error, a launcher
+# that runs.
 set -eu
 build=$(cd "$1" && pwd)
-top=$(cd "$(dirname "$0")/../.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -32,9 +31,7 @@ for unit in "$root"/lib/systemd/system/wexfold.service "$root"/lib/systemd/user/
 done
 systemd-analyze security --offline=yes --threshold=20 "$root/lib/systemd/system/wexfold.service" |
     tail -1
-# The account the package's postinst makes for the system service.
-mkdir "$scratch/root/etc"
-touch "$scratch/root/etc/passwd" "$scratch/root/etc/group"
+mkdir "$scratch/root/etc" && touch "$scratch/root/etc/passwd" "$scratch/root/etc/group"
 systemd-sysusers --root="$scratch/root" wexfold.conf 2>/dev/null
 grep -q '^wexfold:x:[0-9]*:[0-9]*:.*:/var/lib/wexfold:' "$scratch/root/etc/passwd"
 promtool check config "$root/share/doc/wexfold/examples/prometheus.yml" >/dev/null
@@ -42,10 +39,8 @@ lintian --fail-on error --display-info "$deb" 2>/dev/null
 
 # The unpacked launcher makes the data folder and runs the program there; with no sites the
 # headless mode ends at once with status 1 and names the file it looked for.
-status=0
-HOME="$scratch/home" XDG_DATA_HOME='' "$root/bin/wexfold-launch" --headless 2>"$scratch/err" ||
-    status=$?
-test "$status" -eq 1
+HOME="$scratch/home" XDG_DATA_HOME='' "$root/bin/wexfold-launch" --headless 2>"$scratch/err" &&
+    exit 1 || test $? -eq 1
 test -d "$scratch/home/.local/share/wexfold"
 grep -q siteurl "$scratch/err"
 echo "package check passed"

@@ -1,231 +1,192 @@
-// The update checker against the real update server, started by each test on 127.0.0.1.
+// The update checker against the real update server on 127.0.0.1, and against hostile lists
+// that no real server publishes, handed over by a downloader of the test's own.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <functional>
-#include <memory>
+#include <set>
 
 #include "core/engine/CurlDownloader.h"
 #include "core/engine/EventLoop.h"
 #include "core/update/UpdateChecker.h"
 #include "core/update/UpdateListFiles.h"
-#include "fixtures/Loopback.h"
+#include "fixtures/RawSocketServers.h"
 #include "fixtures/TempFolder.h"
 #include "fixtures/UpdateServerProcess.h"
 
-namespace wexfold {
+namespace wexfold::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FileText;
+using Kind = UpdateMessageKind;
 
-void Publish(const fs::path& root, const fs::path& source, const std::vector<std::string>& names) {
-    ASSERT_TRUE(testing::Publish(WEXFOLD_UPDATE_SERVER, root, source, names));
-}
+// A message as the test keeps it: its kind, and its entry's or file's name or its state.
+using Seen = std::pair<Kind, std::string>;
 
-// A copy of what a message carried, kept after the message is gone.
-struct Seen {
-    UpdateMessageKind kind;
-    std::uint32_t wParam;
-    std::uint32_t value;
-    std::string name;  // the entry's name, or the file of a download message
-    bool cancelNotice;
-    fs::path path;
+// Answers the list request with a list of the test's own and any other with "data", and
+// keeps the names asked for.
+struct ListDownloader final : Downloader {
+    FetchOutcome Fetch(const std::string& url, ProgressSink&, const fs::path& to) override {
+        const std::string name = url.substr(url.rfind('=') + 1);
+        asked.insert(name);
+        FetchOutcome outcome;
+        outcome.result = FetchResult::kFinished;
+        outcome.file = to.empty() ? folder / "fetched" : to;
+        std::ofstream(outcome.file, std::ios::binary) << (name == kUpdateListName ? list : "data");
+        return outcome;
+    }
+    fs::path folder;
+    std::string list;
+    std::set<std::string> asked;
 };
 
-class Recorder final : public UpdateNotify {
-  public:
-    void OnUpdateStatus(const UpdateMessage& message) override {
-        std::string name = message.entry ? message.entry->name : message.file;
-        seen.push_back({message.kind, message.wParam, message.value, name,
-                        message.kind == UpdateMessageKind::kProgress && !message.report,
-                        message.path});
-        if (hook) hook(message);
-    }
-    std::vector<Seen> Of(UpdateMessageKind kind) const {
-        std::vector<Seen> out;
-        for (const Seen& s : seen) {
-            if (s.kind == kind) out.push_back(s);
-        }
-        return out;
-    }
-    std::vector<std::uint32_t> States() const {
-        std::vector<std::uint32_t> out;
-        for (const Seen& s : Of(UpdateMessageKind::kState)) out.push_back(s.value);
-        return out;
-    }
-    std::vector<Seen> seen;
-    std::function<void(const UpdateMessage&)> hook;
-};
-
-class UpdateCheckerTest : public ::testing::Test {
+class UpdateCheckerTest : public ::testing::Test, public UpdateNotify {
   protected:
-    void SetUp() override {
-        ASSERT_GT(server_.Port(), 0);
-        UseHost("127.0.0.1:" + std::to_string(server_.Port()));
-    }
+    void SetUp() override { UseHost(server.Host(), curl); }
     void TearDown() override { unsetenv("WEXFOLD_UPDATE_HOST"); }
 
-    void UseHost(const std::string& host) {
+    // Progress with a report goes to onProgress; every other message is kept.
+    void OnUpdateStatus(const UpdateMessage& message) override {
+        if (message.kind == Kind::kProgress && message.report != nullptr) {
+            if (onProgress) onProgress(message);
+        } else {
+            seen.push_back({message.kind, message.entry ? message.entry->name
+                                          : message.kind == Kind::kState
+                                              ? std::to_string(message.value)
+                                              : message.file});
+        }
+    }
+    void UseHost(const std::string& host, Downloader& downloader) {
         setenv("WEXFOLD_UPDATE_HOST", host.c_str(), 1);
-        checker_ = std::make_unique<UpdateChecker>(downloader_, handover_, recorder_, work_.Path());
+        checker = std::make_unique<UpdateChecker>(downloader, handover, *this, work.Path());
     }
-
-    void RunUntil(const std::function<bool()>& done) {
-        EventLoop(*handover_).Run(std::chrono::seconds(20), done);
+    void Publish(const std::vector<std::string>& names) {
+        ASSERT_TRUE(testing::Publish(WEXFOLD_UPDATE_SERVER, root.Path(), sources.Path(), names));
     }
-
-    // A whole check on the checker's worker: fetch, compare and the downloads. 0 when the
-    // comparison rotated the lists.
-    int Check() {
-        recorder_.seen.clear();
-        EXPECT_EQ(checker_->StartCheck(true), StartResult::kStarted);
-        RunUntil([&] { return !checker_->Running(); });
-        return recorder_.Of(UpdateMessageKind::kCompared).empty() ? 1 : 0;
+    // A whole check on the checker's worker: fetch, compare and downloads.
+    void Check() {
+        seen.clear();
+        ASSERT_EQ(checker->StartCheck(true), StartResult::kStarted);
+        EventLoop(*handover).Run(std::chrono::seconds(20), [&] { return !checker->Running(); });
     }
-
-    std::vector<std::string> Listed() const {
+    std::vector<std::string> Of(Kind kind) const {
         std::vector<std::string> names;
-        for (const Seen& s : recorder_.Of(UpdateMessageKind::kListEntry)) names.push_back(s.name);
+        for (const Seen& s : seen) {
+            if (s.first == kind) names.push_back(s.second);
+        }
         return names;
     }
+    std::string List() const { return FileText(work.Path() / kUpdateListName); }
+    std::string Backup() const { return FileText(work.Path() / kUpdateBackupName); }
 
-    testing::TempFolder root_;
-    testing::TempFolder sources_;
-    testing::TempFolder work_;
-    testing::UpdateServerProcess server_{WEXFOLD_UPDATE_SERVER, root_.Path()};
-    CurlDownloader downloader_{{}, work_.Path() / "cache"};
-    std::shared_ptr<SyncHandover> handover_ = std::make_shared<SyncHandover>();
-    Recorder recorder_;
-    std::unique_ptr<UpdateChecker> checker_;
+    TempFolder root;
+    TempFolder sources;
+    TempFolder work;
+    UpdateServerProcess server{WEXFOLD_UPDATE_SERVER, root.Path()};
+    CurlDownloader curl{{}, work.Path() / "cache"};
+    std::shared_ptr<SyncHandover> handover = std::make_shared<SyncHandover>();
+    std::vector<Seen> seen;
+    std::function<void(const UpdateMessage&)> onProgress;
+    std::unique_ptr<UpdateChecker> checker;
 };
 
-TEST_F(UpdateCheckerTest, NothingNewEndsWithoutRotation) {
-    Publish(root_.Path(), sources_.Path(), {"a.bin"});
-    ASSERT_EQ(Check(), 0);
-    Publish(root_.Path(), sources_.Path(), {"b.bin"});
-    ASSERT_EQ(Check(), 0);
-    const std::string local = FileText(work_.Path() / kUpdateListName);
-    const std::string backup = FileText(work_.Path() / kUpdateBackupName);
-
-    EXPECT_EQ(Check(), 1);
-    EXPECT_EQ(recorder_.States(), (std::vector<std::uint32_t>{kTextConnected, kTextNothingNew}));
-    EXPECT_EQ(recorder_.seen.size(), 2u);
-    EXPECT_EQ(FileText(work_.Path() / kUpdateListName), local);
-    EXPECT_EQ(FileText(work_.Path() / kUpdateBackupName), backup);
-}
-
-TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstAndDownloadedPrivately) {
-    Publish(root_.Path(), sources_.Path(), {"old.bin"});
-    ASSERT_EQ(Check(), 0);
-    EXPECT_EQ(checker_->RequestUrl(), "http://127.0.0.1:" + std::to_string(server_.Port()) +
-                                          "/update.asp?user=&pass=&filename=update.txt");
-    const std::string firstList = FileText(work_.Path() / kUpdateListName);
+TEST_F(UpdateCheckerTest, NewGroupsAreListedNewestFirstDownloadedPrivatelyAndNothingNewTwice) {
+    // Without a local list every file of the server's list counts, once.
+    Publish({"old.bin", "x"});
+    Publish({"old.bin"});
+    Check();
+    EXPECT_EQ(Of(Kind::kState), (std::vector<std::string>{std::to_string(kTextConnected),
+                                                          std::to_string(kTextNoLocalList)}));
+    EXPECT_EQ(Of(Kind::kDownloaded), (std::vector<std::string>{"old.bin", "x"}));
+    const std::string firstList = List();
     // Names that need escaping in the request, and one whose place holds a link to a file
     // outside the update folder: the download replaces the link and never writes through it.
-    Publish(root_.Path(), sources_.Path(), {"a 1", "a#2"});
-    Publish(root_.Path(), sources_.Path(), {"b&1", "b+2", "b3"});
-    std::ofstream(work_.Path() / "outside") << "keep";
-    fs::create_symlink(work_.Path() / "outside", checker_->UpdateFolder() / "b3");
-
-    ASSERT_EQ(Check(), 0);
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"b&1", "b+2", "b3", "a 1", "a#2"}));
-    const auto entries = recorder_.Of(UpdateMessageKind::kListEntry);
-    for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].wParam, i + 1);
-    EXPECT_EQ(FileText(work_.Path() / kUpdateBackupName), firstList);
-    EXPECT_EQ(FileText(work_.Path() / kUpdateListName), FileText(checker_->CacheFile()));
-
-    const auto done = recorder_.Of(UpdateMessageKind::kDownloaded);
-    ASSERT_EQ(done.size(), 5u);
-    for (std::size_t i = 0; i < done.size(); ++i) {
-        EXPECT_EQ(done[i].value, i);
-        EXPECT_EQ(done[i].path, checker_->UpdateFolder() / checker_->FileNames()[i]);
-        EXPECT_EQ(FileText(done[i].path), "body of " + checker_->FileNames()[i]);
+    Publish({"a 1", "a#2", "..hidden"});
+    Publish({"b&1", "b+2", "b3"});
+    std::ofstream(work.Path() / "outside") << "keep";
+    fs::create_symlink(work.Path() / "outside", checker->UpdateFolder() / "b3");
+    Check();
+    EXPECT_EQ(Of(Kind::kListEntry),
+              (std::vector<std::string>{"b&1", "b+2", "b3", "a 1", "a#2", "..hidden"}));
+    EXPECT_EQ(Of(Kind::kDownloaded), Of(Kind::kListEntry));
+    for (const Seen& s : seen) {
+        if (s.first == Kind::kDownloaded) {
+            EXPECT_EQ(FileText(checker->UpdateFolder() / s.second), "body of " + s.second);
+        }
     }
-    EXPECT_FALSE(fs::is_symlink(checker_->UpdateFolder() / "b3"));
-    EXPECT_EQ(FileText(work_.Path() / "outside"), "keep");
-    EXPECT_TRUE(recorder_.Of(UpdateMessageKind::kFailed).empty());
-    EXPECT_FALSE(recorder_.Of(UpdateMessageKind::kProgress).empty());
+    EXPECT_EQ(FileText(work.Path() / "outside"), "keep");
+    EXPECT_EQ(Backup(), firstList);
     // The lists and the folder are the user's alone.
     const auto mode = [](const fs::path& path) { return fs::status(path).permissions(); };
-    EXPECT_EQ(mode(work_.Path() / kUpdateListName), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(mode(work_.Path() / kUpdateBackupName), mode(work_.Path() / kUpdateListName));
-    EXPECT_EQ(mode(checker_->UpdateFolder()), fs::perms::owner_all);
+    EXPECT_EQ(mode(work.Path() / kUpdateListName), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(mode(checker->UpdateFolder()), fs::perms::owner_all);
+
+    // Nothing new: no rotation, nothing fetched.
+    const std::string list = List();
+    Check();
+    EXPECT_EQ(List() + Backup(), list + firstList);
 }
 
-TEST_F(UpdateCheckerTest, WithoutALocalCopyEveryFileCountsOnceAndIsFetchedOnce) {
-    Publish(root_.Path(), sources_.Path(), {"x.bin", "y.bin"});
-    Publish(root_.Path(), sources_.Path(), {"x.bin"});
-    ASSERT_EQ(Check(), 0);
-    EXPECT_EQ(recorder_.States(), (std::vector<std::uint32_t>{kTextConnected, kTextNoLocalList}));
-    EXPECT_EQ(Listed(), (std::vector<std::string>{"x.bin", "y.bin"}));
-    EXPECT_EQ(recorder_.Of(UpdateMessageKind::kDownloaded).size(), 2u);
-    EXPECT_FALSE(fs::exists(work_.Path() / kUpdateBackupName));
-}
-
-TEST_F(UpdateCheckerTest, CancelDuringTheSecondFileSkipsTheRestAndRestoresTheList) {
-    Publish(root_.Path(), sources_.Path(), {"old.bin"});
-    ASSERT_EQ(Check(), 0);
-    const std::string firstList = FileText(work_.Path() / kUpdateListName);
-    Publish(root_.Path(), sources_.Path(), {"f1", "f2", "f3"});
-    recorder_.hook = [&](const UpdateMessage& message) {
-        if (message.kind == UpdateMessageKind::kProgress && message.file == "f2" &&
-            message.report) {
-            recorder_.hook = nullptr;
-            checker_->Cancel();
-        }
+TEST_F(UpdateCheckerTest, StopsAndFailuresLeaveTheLocalListsAsTheyWere) {
+    Publish({"old.bin"});
+    Check();
+    const std::string firstList = List();
+    Publish({"f1", "f2", "f3"});
+    onProgress = [&](const UpdateMessage& message) {
+        if (message.file == "f2") checker->Cancel();
     };
     Check();
+    // A stop during the second file skips the rest and puts the old list back; its notice
+    // comes before the failure of the file it stopped.
+    EXPECT_EQ(Of(Kind::kDownloaded), std::vector<std::string>{"f1"});
+    EXPECT_EQ(std::vector(seen.end() - 2, seen.end()),
+              (std::vector<Seen>{{Kind::kProgress, ""}, {Kind::kFailed, "f2"}}));
+    EXPECT_FALSE(fs::exists(checker->UpdateFolder() / "f2") ||
+                 fs::exists(checker->UpdateFolder() / "f3"));
+    EXPECT_EQ(List(), firstList);
 
-    std::vector<std::pair<UpdateMessageKind, std::uint32_t>> ends;
-    bool noticeBeforeFailure = false;
-    for (const Seen& s : recorder_.seen) {
-        if (s.cancelNotice) noticeBeforeFailure = true;
-        if (s.kind == UpdateMessageKind::kDownloaded || s.kind == UpdateMessageKind::kFailed) {
-            ends.emplace_back(s.kind, s.value);
-            if (s.kind == UpdateMessageKind::kFailed) {
-                EXPECT_TRUE(noticeBeforeFailure);
-            }
-        }
-    }
-    const std::vector<std::pair<UpdateMessageKind, std::uint32_t>> expected{
-        {UpdateMessageKind::kDownloaded, 0}, {UpdateMessageKind::kFailed, 1}};
-    EXPECT_EQ(ends, expected);
-    EXPECT_FALSE(fs::exists(work_.Path() / "update" / "f2"));
-    EXPECT_FALSE(fs::exists(work_.Path() / "update" / "f3"));
-    EXPECT_EQ(FileText(work_.Path() / kUpdateListName), firstList);
+    // A stop while the server is silent reports the stop only.
+    UpdateServerProcess slow{WEXFOLD_UPDATE_SERVER, root.Path(), 10};
+    UseHost(slow.Host(), curl);
+    seen.clear();
+    ASSERT_EQ(checker->StartCheck(true), StartResult::kStarted);
+    checker->Cancel();
+    EventLoop(*handover).Run(std::chrono::seconds(20), [&] { return !checker->Running(); });
+    EXPECT_EQ(seen, (std::vector<Seen>{{Kind::kProgress, ""}}));
+
+    // An unreachable server: the lists stay, and a stop after it brings no older list back.
+    RefusingPort refusing;
+    UseHost("127.0.0.1:" + std::to_string(refusing.Port()), curl);
+    std::ofstream(work.Path() / kUpdateListName) << "local";
+    std::ofstream(work.Path() / kUpdateBackupName) << "older";
+    Check();
+    EXPECT_EQ(seen, (std::vector<Seen>{{Kind::kState, std::to_string(kTextNoConnection)}}));
+    checker->Cancel();
+    EXPECT_EQ(List() + Backup(), "localolder");
 }
 
-TEST_F(UpdateCheckerTest, AStopWhileTheServerIsSilentReportsUserCanceledOnly) {
-    testing::UpdateServerProcess slow{WEXFOLD_UPDATE_SERVER, root_.Path(), 10};
-    UseHost(slow.Host());
-    ASSERT_EQ(checker_->StartCheck(true), StartResult::kStarted);
-    checker_->Cancel();
-    RunUntil([&] { return !checker_->Running(); });
-    ASSERT_EQ(recorder_.seen.size(), 1u);
-    EXPECT_TRUE(recorder_.seen[0].cancelNotice);
-    EXPECT_FALSE(fs::exists(work_.Path() / kUpdateListName));
-}
+TEST_F(UpdateCheckerTest, HostileListsAreReadOnlyAsFarAsTheyAreSafe) {
+    ListDownloader lists;
+    lists.folder = work.Path();
+    UseHost("hostile.test", lists);
+    // Names that are not plain are never fetched nor written.
+    const std::vector<std::string> unsafe{"../evil", "/tmp/abs", "a/b",
+                                          "..",      "sub\\x",   "tab\there"};
+    for (const std::string& name : unsafe) lists.list += EncodeEntry({name, 0, 0});
+    lists.list += std::string(64, 'L') + std::string(16, '\0');  // a name without its NUL
+    lists.list += EncodeEntry({"ok.bin", 0, 0}) + EncodeHeader({8, 1});
+    Check();
+    EXPECT_EQ(checker->FileNames(), std::vector<std::string>{"ok.bin"});
+    EXPECT_EQ(checker->RejectedNames(), unsafe.size() + 1);
+    EXPECT_EQ(lists.asked, (std::set<std::string>{"update.txt", "ok.bin"}));
 
-TEST_F(UpdateCheckerTest, UnreachableServerLeavesTheLocalListsAlone) {
-    int port = 0;
-    const int reserved = testing::BindLoopback(false, 0, port);  // bound, never listening
-    UseHost("127.0.0.1:" + std::to_string(port));
-    std::ofstream(work_.Path() / kUpdateListName) << "local";
-    std::ofstream(work_.Path() / kUpdateBackupName) << "older";
-
-    EXPECT_EQ(Check(), 1);
-    EXPECT_EQ(recorder_.States(), std::vector<std::uint32_t>{kTextNoConnection});
-    EXPECT_TRUE(checker_->CacheFile().empty());
-    EXPECT_EQ(recorder_.seen.size(), 1u);
-    // Stopping after a failed fetch must not bring back the older list.
-    checker_->Cancel();
-    EXPECT_EQ(FileText(work_.Path() / kUpdateListName), "local");
-    EXPECT_EQ(FileText(work_.Path() / kUpdateBackupName), "older");
-    ::close(reserved);
+    // Of a huge list only the newest part is read: 5 MiB of 0x01 bytes scan as groups of one
+    // entry with a control-character name, of which about 31,000 would otherwise be seen.
+    lists.list =
+        std::string(5u << 20, '\x01') + EncodeEntry({"tail.bin", 0, 0}) + EncodeHeader({1, 6});
+    Check();
+    EXPECT_EQ(checker->FileNames(), std::vector<std::string>{"tail.bin"});
+    EXPECT_LE(checker->RejectedNames(), kMaxListBytes / (80 + 88));
 }
 
 }  // namespace
-}  // namespace wexfold
+}  // namespace wexfold::testing

@@ -116,12 +116,12 @@ void T_wexfoldDlg::RaiseIfShown() {
 int T_wexfoldDlg::SelectionMark() const {
     // Keyboard focus alone makes a row current without selecting it: only a selected row is
     // the user's choice.
-    const QListWidgetItem* item = siteList_->currentItem();
-    return item != nullptr && item->isSelected() ? siteList_->row(item) : -1;
+    const QListWidgetItem* item = controls_.siteList->currentItem();
+    return item != nullptr && item->isSelected() ? controls_.siteList->row(item) : -1;
 }
 
 void T_wexfoldDlg::SetSelectionMark(int site) {
-    siteList_->setCurrentRow(site, QItemSelectionModel::ClearAndSelect);
+    controls_.siteList->setCurrentRow(site, QItemSelectionModel::ClearAndSelect);
 }
 
 int T_wexfoldDlg::SelectedSiteIndex() const {
@@ -158,7 +158,7 @@ void T_wexfoldDlg::CommandStart() {
         return;
     }
     ShowDetailText(engine_->Monitor(site).statusText);
-    statisticsLabel_->setText(ShownAddress(site));
+    controls_.statisticsAddress->setText(ShownAddress(site));
     StartSite(site);
 }
 
@@ -186,12 +186,12 @@ void T_wexfoldDlg::CommandRename() {
     // An editor of our own over the label: the list's own editing reports no change when the
     // text stays the same, and a site's own name must be refused as well.
     delete renameEditor_;
-    renameEditor_ = new QLineEdit(siteList_->viewport());
+    renameEditor_ = new QLineEdit(controls_.siteList->viewport());
     renameEditor_->setObjectName(QStringLiteral("renameEditor"));
     renameEditor_->setText(
         QString::fromStdString(SiteNameText(sites_[static_cast<std::size_t>(site)])));
     renameEditor_->setGeometry(
-        siteList_->visualItemRect(siteList_->item(site)).adjusted(0, 34, 0, 0));
+        controls_.siteList->visualItemRect(controls_.siteList->item(site)).adjusted(0, 34, 0, 0));
     renameEditor_->installEventFilter(this);
     connect(renameEditor_, &QLineEdit::returnPressed, this,
             [this] { FinishRename(renameEditor_->text().toStdString()); });
@@ -208,19 +208,19 @@ void T_wexfoldDlg::CommandReport() {
         return;
     }
     reportUrl_ = sites_[static_cast<std::size_t>(site)].fetchUrl;
-    reportLabel_->setText(ShownAddress(site));
+    controls_.reportAddress->setText(ShownAddress(site));
     const QDate today = QDateTime::fromSecsSinceEpoch(services_.clock->Now()).date();
-    for (int id : {1106, 1110}) {
-        auto* years = static_cast<QComboBox*>(Control(id));
-        years->clear();
-        years->addItem(QString::number(today.year()));
-        years->setCurrentIndex(0);
+    for (const MainControls::Day& row : {controls_.from, controls_.to}) {
+        row.year->clear();
+        row.year->addItem(QString::number(today.year()));
+        row.year->setCurrentIndex(0);
+        row.month->setCurrentIndex(today.month() - 1);
+        row.day->setText(QString::number(today.day()));
     }
-    for (int id : {1104, 1108})
-        static_cast<QComboBox*>(Control(id))->setCurrentIndex(today.month() - 1);
-    for (int id : {1105, 1109})
-        static_cast<QLineEdit*>(Control(id))->setText(QString::number(today.day()));
-    for (int id : {1112, 1113, 1114}) static_cast<QCheckBox*>(Control(id))->setChecked(true);
+    for (QCheckBox* filter :
+         {controls_.brokenFilter, controls_.connectivityFilter, controls_.speedFilter}) {
+        filter->setChecked(true);
+    }
     ShowTabPage(kShowReportPage, true);
 }
 
@@ -243,7 +243,7 @@ void T_wexfoldDlg::ShowStatisticsOf(int site) {
         engine_->statisticsSiteActive = record.active;
     }
     ShowDetailText(engine_->Monitor(site).statusText);
-    statisticsLabel_->setText(ShownAddress(site));
+    controls_.statisticsAddress->setText(ShownAddress(site));
 }
 
 void T_wexfoldDlg::CommandRemove() {
@@ -288,7 +288,7 @@ void T_wexfoldDlg::CommandAdvanced() {
                           if (engine_->statisticsUrl == oldAddress) ShowStatisticsOf(site);
                           if (reportUrl_ == oldAddress) {
                               reportUrl_ = sites_[static_cast<std::size_t>(site)].fetchUrl;
-                              reportLabel_->setText(ShownAddress(site));
+                              controls_.reportAddress->setText(ShownAddress(site));
                           }
                       }};
     urlsettings dialog(host, this);
@@ -297,19 +297,16 @@ void T_wexfoldDlg::CommandAdvanced() {
 
 void T_wexfoldDlg::CommandViewReport() {
     ReportTabChoice choice;
-    const auto combo = [this](int id) { return static_cast<QComboBox*>(Control(id)); };
-    const auto text = [this](int id) {
-        return static_cast<QLineEdit*>(Control(id))->text().toStdString();
-    };
-    choice.fromMonth = combo(1104)->currentIndex();
-    choice.fromDay = text(1105);
-    choice.fromYear = combo(1106)->currentText().toStdString();
-    choice.toMonth = combo(1108)->currentIndex();
-    choice.toDay = text(1109);
-    choice.toYear = combo(1110)->currentText().toStdString();
-    choice.broken = static_cast<QCheckBox*>(Control(1112))->isChecked();
-    choice.connectivity = static_cast<QCheckBox*>(Control(1113))->isChecked();
-    choice.speed = static_cast<QCheckBox*>(Control(1114))->isChecked();
+    const MainControls& c = controls_;
+    choice.fromMonth = c.from.month->currentIndex();
+    choice.fromDay = c.from.day->text().toStdString();
+    choice.fromYear = c.from.year->currentText().toStdString();
+    choice.toMonth = c.to.month->currentIndex();
+    choice.toDay = c.to.day->text().toStdString();
+    choice.toYear = c.to.year->currentText().toStdString();
+    choice.broken = c.brokenFilter->isChecked();
+    choice.connectivity = c.connectivityFilter->isChecked();
+    choice.speed = c.speedFilter->isChecked();
     choice.reportUrl = reportUrl_;
     const ReportTabOutcome outcome = ViewReportChoice(choice, sites_, *services_.clock);
     if (outcome.refusal) {
@@ -328,15 +325,15 @@ void T_wexfoldDlg::CommandChooser() {
 
 void T_wexfoldDlg::ChooseSite(int site) {
     const SiteRecord& record = sites_[static_cast<std::size_t>(site)];
-    if (statisticsLabel_->isVisibleTo(this)) {
+    if (controls_.statisticsAddress->isVisibleTo(this)) {
         if (engine_->statisticsUrl != record.fetchUrl) SetSelectionMark(site);
         ShowStatisticsOf(site);
-    } else if (reportLabel_->isVisibleTo(this)) {
+    } else if (controls_.reportAddress->isVisibleTo(this)) {
         if (reportUrl_ != record.fetchUrl) {
             reportUrl_ = record.fetchUrl;
             SetSelectionMark(site);
         }
-        reportLabel_->setText(ShownAddress(site));
+        controls_.reportAddress->setText(ShownAddress(site));
     }
 }
 

@@ -40,7 +40,7 @@ void T_wexfoldDlg::OnSiteAdded(int index) {
     ReadyNewSite(site);
     log_.OpenSiteLog(site);
     SaveSites();
-    siteList_->insertItem(index, QString::fromStdString(SiteNameText(site)));
+    controls_.siteList->insertItem(index, QString::fromStdString(SiteNameText(site)));
     engine_->ControlMonitor(kAppendedSite, true);
     SetListImage(index, site.listImage);
     if (sites_.size() == 1) {

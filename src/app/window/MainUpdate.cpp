@@ -41,25 +41,26 @@ std::string Cut(std::string text) {
 
 // A check that runs has changed the idle caption "Check Update Now!".
 bool T_wexfoldDlg::CheckRunning() const {
-    return checkButton_->text() != QString::fromUtf8(Text(114));
+    return controls_.checkButton->text() != QString::fromUtf8(Text(114));
 }
 
-void T_wexfoldDlg::ShowUpdateText(int control, const std::string& text) {
-    auto* label = static_cast<QLabel*>(Control(control));
+void T_wexfoldDlg::ShowUpdateText(QLabel* label, const std::string& text) {
     label->setText(Utf8(Cut(text)));
-    emit updateTextShown(control, label->text());
+    emit updateTextShown(label, label->text());
 }
 
 void T_wexfoldDlg::SetCheckCaption(const char* caption) {
-    checkButton_->setText(QString::fromUtf8(caption));
+    controls_.checkButton->setText(QString::fromUtf8(caption));
 }
 
 void T_wexfoldDlg::SetUpdateStatus(int id) {
-    ShowUpdateText(1008, Text(id));
+    ShowUpdateText(controls_.updateText, Text(id));
 }
 
 void T_wexfoldDlg::ShowProgressPair(bool show) {
-    ShowControls({1007, 1030}, show && CurrentPage() == Page::kUpdate);
+    const bool visible = show && CurrentPage() == Page::kUpdate;
+    controls_.updateStatus->setVisible(visible);
+    controls_.updateProgress->setVisible(visible);
 }
 
 void T_wexfoldDlg::UpdateButton() {
@@ -97,13 +98,12 @@ void T_wexfoldDlg::AutomaticCheck() {
 void T_wexfoldDlg::ToggleAutoCheck() {
     update_.autoCheck = update_.autoCheck == 1 ? 0 : 1;
     updater_->autoCheck = update_.autoCheck;
-    updateSwitch_->setAutoCheck(update_.autoCheck == 1);
+    controls_.autoCheck->setAutoCheck(update_.autoCheck == 1);
     // Turned on, the next automatic check comes a full hour later.
     if (update_.autoCheck == 1) updateMinutes_ = 0;
 }
 
 void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
-    auto* progress = static_cast<QProgressBar*>(Control(1007));
     switch (message.kind) {
         case UpdateMessageKind::kProgress: {
             if (message.report == nullptr) {
@@ -116,11 +116,12 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
                 const std::uint32_t maxKb = report.progressMax / 1024;
                 // Below 1 KB in all the share cannot be taken in kilobytes; it is complete.
                 const int percent = maxKb == 0 ? 100 : static_cast<std::int16_t>(kb * 100 / maxKb);
-                progress->setValue(percent);
-                ShowUpdateText(1030, FormatText(Text(197), percent, message.file.c_str(),
-                                                static_cast<int>(kb), static_cast<int>(maxKb)));
+                controls_.updateProgress->setValue(percent);
+                ShowUpdateText(controls_.updateStatus,
+                               FormatText(Text(197), percent, message.file.c_str(),
+                                          static_cast<int>(kb), static_cast<int>(maxKb)));
             } else if (report.statusCode != kStatusCacheFile) {
-                ShowUpdateText(1030, std::string(Text(198)) + report.serviceText);
+                ShowUpdateText(controls_.updateStatus, std::string(Text(198)) + report.serviceText);
             }
             return;
         }
@@ -132,9 +133,9 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
                 message.wParam == 1
                     ? FormatText(Translate("Update List:\n\n* %s, %dKB, %s"), entry.name.c_str(),
                                  size, date.c_str())
-                    : Cut(updateText_->text().toStdString()) +
+                    : Cut(controls_.updateText->text().toStdString()) +
                           FormatText("\n* %s, %dKB, %s", entry.name.c_str(), size, date.c_str());
-            ShowUpdateText(1008, text);
+            ShowUpdateText(controls_.updateText, text);
             return;
         }
         case UpdateMessageKind::kState:
@@ -142,7 +143,7 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
             if (message.value == kTextNothingNew) {
                 SetCheckCaption(Text(114));
             } else if (message.value == kTextConnected &&
-                       checkButton_->text() ==
+                       controls_.checkButton->text() ==
                            QString::fromUtf8(Translate("Starting connection!"))) {
                 SetCheckCaption(Text(113));
             }
@@ -153,8 +154,8 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
             return;
         case UpdateMessageKind::kDownloaded: {
             update_.lastUpdate = services_.clock->Now();
-            ShowUpdateText(1008, std::string(Translate("Update successed! ")) +
-                                     LocalTime(update_.lastUpdate, "%c"));
+            ShowUpdateText(controls_.updateText, std::string(Translate("Update successed! ")) +
+                                                     LocalTime(update_.lastUpdate, "%c"));
             ReportFailure(SaveUpdateRecord(update_));
             ShowProgressPair(false);
             // A downloaded file is opened only when the user says so.
@@ -165,7 +166,7 @@ void T_wexfoldDlg::OnUpdateStatus(const UpdateMessage& message) {
             return;
         }
         case UpdateMessageKind::kFailed:
-            ShowUpdateText(1008, Translate("Download file failed!"));
+            ShowUpdateText(controls_.updateText, Translate("Download file failed!"));
             ShowProgressPair(false);
             return;
     }

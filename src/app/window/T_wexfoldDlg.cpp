@@ -122,19 +122,19 @@ void T_wexfoldDlg::StartWatching() {
         CommandStatistics();
         ShowTabPage(0, true);
     } else {
-        statisticsLabel_->setText(Utf8(Text(189)));
-        reportLabel_->setText(Utf8(Text(189)));
+        controls_.statisticsAddress->setText(Utf8(Text(189)));
+        controls_.reportAddress->setText(Utf8(Text(189)));
     }
     animationTimer_.start(500);
     schedulerTimer_.start(1000);
     minuteTimer_.start(60000);
     if (LoadUpdateRecord(update_)) {
-        updateText_->setText(Utf8(RecentUpdateText(update_.lastUpdate)));
+        controls_.updateText->setText(Utf8(RecentUpdateText(update_.lastUpdate)));
     } else {
         update_.autoCheck = 1;
     }
     updater_->autoCheck = update_.autoCheck;
-    updateSwitch_->setAutoCheck(update_.autoCheck == 1);
+    controls_.autoCheck->setAutoCheck(update_.autoCheck == 1);
     emit startedWatching();
 }
 
@@ -194,14 +194,14 @@ void T_wexfoldDlg::ShowDetailText(const std::string& text) {
         this,
         [this] {
             detailPending_ = false;
-            detail_->setPlainText(Utf8(detailText_));
-            detail_->moveCursor(QTextCursor::End);
+            controls_.detail->setPlainText(Utf8(detailText_));
+            controls_.detail->moveCursor(QTextCursor::End);
         },
         Qt::QueuedConnection);
 }
 
 void T_wexfoldDlg::SetListImage(int siteIndex, std::uint32_t image) {
-    QListWidgetItem* item = siteList_->item(siteIndex);
+    QListWidgetItem* item = controls_.siteList->item(siteIndex);
     if (item != nullptr) item->setIcon(pictures_.Picture(image, Badge(siteIndex)));
 }
 
@@ -265,7 +265,7 @@ void T_wexfoldDlg::ShowSiteByName(const QString& name) {
 }
 
 void T_wexfoldDlg::RedrawSiteList() {
-    siteList_->viewport()->update();
+    controls_.siteList->viewport()->update();
 }
 
 void T_wexfoldDlg::PaintAlert(const AlertPaint& paint) {
@@ -283,12 +283,12 @@ void T_wexfoldDlg::PaintAlert(const AlertPaint& paint) {
 }
 
 bool T_wexfoldDlg::SpeedGraphVisible() const {
-    return graph_->isVisible();
+    return controls_.graph->isVisible();
 }
 
 void T_wexfoldDlg::DrawSpeedGraph(std::uint32_t bytes) {
     history_.AddSample(bytes);
-    graph_->update();
+    controls_.graph->update();
 }
 
 void T_wexfoldDlg::ShowWarning(const char* text) {

@@ -9,10 +9,10 @@
 #include <array>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/widgets/SitePictures.h"
@@ -23,6 +23,7 @@
 #include "core/engine/SyncHandover.h"
 #include "core/logs/Clock.h"
 #include "core/logs/EventLog.h"
+#include "core/shell/DialogUnits.h"
 #include "core/shell/Menus.h"
 #include "core/shell/SiteStatus.h"
 #include "core/shell/TabStrip.h"
@@ -30,12 +31,16 @@
 #include "core/update/UpdateMessage.h"
 #include "core/update/UpdateRecord.h"
 
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace wexfold {
@@ -67,6 +72,35 @@ struct WindowServices {
     MetricsBoard* metrics = nullptr;
     // Desktop notifications of sites going down and coming back; none when unset.
     std::shared_ptr<DesktopNotifier> notifier;
+};
+
+// The controls of the tab strip and its pages that the window reads or changes once built.
+struct MainControls {
+    TabStripBar* tabs = nullptr;
+    // URL page.
+    QListWidget* siteList = nullptr;
+    // Statistics page.
+    QLabel* statisticsAddress = nullptr;
+    SpeedGraph* graph = nullptr;
+    QPlainTextEdit* detail = nullptr;
+    // Report page: the site, the first and the last day, the three filters.
+    struct Day {
+        QComboBox* month = nullptr;
+        QLineEdit* day = nullptr;
+        QComboBox* year = nullptr;
+    };
+    QLabel* reportAddress = nullptr;
+    Day from;
+    Day to;
+    QCheckBox* brokenFilter = nullptr;
+    QCheckBox* connectivityFilter = nullptr;
+    QCheckBox* speedFilter = nullptr;
+    // UPDATE page; the status line and the progress bar show only while a check runs.
+    QLabel* updateText = nullptr;
+    UpdateSwitch* autoCheck = nullptr;
+    QLabel* updateStatus = nullptr;
+    QProgressBar* updateProgress = nullptr;
+    QPushButton* checkButton = nullptr;
 };
 
 class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotify {
@@ -110,14 +144,14 @@ class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotif
     MonitorEngine& Engine() { return *engine_; }
     const std::vector<Page>& Tabs() const { return tabs_; }
     Page CurrentPage() const;
-    QWidget* Control(int id) const;
-    QListWidget* SiteList() const { return siteList_; }
+    const MainControls& Controls() const { return controls_; }
+    QListWidget* SiteList() const { return controls_.siteList; }
     // The row the user selected last, -1 when no row is selected.
     int SelectionMark() const;
     // The tooltip of a site's row, and the badge on its picture.
     QString SiteToolTip(int site) const;
     SiteBadge Badge(int site) const;
-    TabStripBar* TabBar() const { return tabBar_; }
+    TabStripBar* TabBar() const { return controls_.tabs; }
     AlertWindow* Alert() const { return alert_; }
     CTaskIcon* Tray() const { return tray_; }
     const std::string& ReportUrl() const { return reportUrl_; }
@@ -146,8 +180,8 @@ class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotif
     void startedWatching();
     // The program is to end: the confirmed exit went through, or the desktop closed the window.
     void finished();
-    // Control 1008 or 1030 of the UPDATE page shows a new text.
-    void updateTextShown(int control, const QString& text);
+    // The UPDATE page's text or its status line shows a new text.
+    void updateTextShown(QLabel* label, const QString& text);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -165,8 +199,11 @@ class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotif
     // Page building (MainPages.cpp).
     void BuildControls();
     void BuildTitleButtons();
-    QWidget* Place(int id, QWidget* widget, int left, int top, int width, int height);
-    void ShowControls(const std::vector<int>& ids, bool show);
+    // Puts a control of a page at its place in dialog units; the page shows and hides it.
+    template <typename Widget>
+    Widget* Place(Page page, Widget* widget, const DialogRect& where);
+    QGroupBox* Frame(Page page, const char* english, const DialogRect& where);
+    MainControls::Day DayRow(int top);
     void OnTabSelChange();
     void ApplyStrip(const StripChange& change);
     void ShowTabPage(int page, bool show);
@@ -216,7 +253,7 @@ class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotif
     // UPDATE page (MainUpdate.cpp).
     bool CheckRunning() const;
     void SetUpdateStatus(int id);
-    void ShowUpdateText(int control, const std::string& text);
+    void ShowUpdateText(QLabel* label, const std::string& text);
     void SetCheckCaption(const char* caption);
     void ShowProgressPair(bool show);
     void UpdateButton();
@@ -244,16 +281,9 @@ class T_wexfoldDlg final : public QWidget, public EngineView, public UpdateNotif
     NoticeTracker notices_;
     // The site of the last notification, for a click on the tray's message.
     QString lastNoticeSite_;
-    std::map<int, QWidget*> controls_;
-    TabStripBar* tabBar_ = nullptr;
-    QListWidget* siteList_ = nullptr;
-    SpeedGraph* graph_ = nullptr;
-    QPlainTextEdit* detail_ = nullptr;
-    QLabel* statisticsLabel_ = nullptr;
-    QLabel* reportLabel_ = nullptr;
-    QLabel* updateText_ = nullptr;
-    UpdateSwitch* updateSwitch_ = nullptr;
-    QPushButton* checkButton_ = nullptr;
+    MainControls controls_;
+    // Every control of the four pages with its page, but the UPDATE page's progress pair.
+    std::vector<std::pair<Page, QWidget*>> pageControls_;
     AlertWindow* alert_ = nullptr;
     CTaskIcon* tray_ = nullptr;
     QTimer animationTimer_;

@@ -41,4 +41,8 @@ constexpr PixelRect ToPixels(const DialogRect& rect, double scale = 1.0) {
             DialogXToPixels(rect.width, scale), DialogYToPixels(rect.height, scale)};
 }
 
+// The tab strip at 5, 40, 310, 133: 7.5 rounds up, 216.125 down; halves go away from zero.
+static_assert(ToPixels({5, 40, 310, 133}).left == 8 && ToPixels({5, 40, 310, 133}).height == 216);
+static_assert(DialogXToPixels(-1) == -2 && ToPixels({5, 40, 310, 133}, 2.0).height == 432);
+
 }  // namespace wexfold

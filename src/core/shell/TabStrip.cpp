@@ -1,7 +1,6 @@
 #include "core/shell/TabStrip.h"
 
 #include <algorithm>
-#include <span>
 
 namespace wexfold {
 namespace {
@@ -29,10 +28,6 @@ StripChange Without(const std::vector<Page>& before, Page page) {
     std::vector<Page> optional = OptionalPages(before);
     std::erase(optional, page);
     return {StripOf(optional), 0};
-}
-
-void Append(std::vector<int>& ids, std::span<const int> set) {
-    ids.insert(ids.end(), set.begin(), set.end());
 }
 
 }  // namespace
@@ -72,34 +67,6 @@ StripChange ShowTabPage(const std::vector<Page>& before, int page, bool show) {
 
 StripChange HideStatisticsPage(const std::vector<Page>& before) {
     return Without(before, Page::kStatistics);
-}
-
-PageControls ControlsForPage(Page page, bool updateCheckRunning) {
-    PageControls controls;
-    if (page != Page::kReport) Append(controls.hide, kReportControls);
-    if (page != Page::kUrl) Append(controls.hide, kUrlControls);
-    if (page != Page::kUpdate) {
-        Append(controls.hide, kUpdateControls);
-        Append(controls.hide, kUpdateRunningControls);
-    }
-    if (page != Page::kStatistics) Append(controls.hide, kStatisticsControls);
-
-    switch (page) {
-        case Page::kUrl:
-            Append(controls.show, kUrlControls);
-            break;
-        case Page::kStatistics:
-            Append(controls.show, kStatisticsControls);
-            break;
-        case Page::kReport:
-            Append(controls.show, kReportControls);
-            break;
-        case Page::kUpdate:
-            Append(controls.show, kUpdateControls);
-            Append(updateCheckRunning ? controls.show : controls.hide, kUpdateRunningControls);
-            break;
-    }
-    return controls;
 }
 
 }  // namespace wexfold

@@ -170,8 +170,8 @@ void ShootUpdate(Shooter& shooter, T_wexfoldDlg& window) {
     ClickTab(window, Page::kUpdate);
     bool shot = false;
     const auto connection = QObject::connect(
-        &window, &T_wexfoldDlg::updateTextShown, [&](int control, const QString& text) {
-            if (control == 1030 && text.contains("setup.bin") && !shot) {
+        &window, &T_wexfoldDlg::updateTextShown, [&](QLabel* label, const QString& text) {
+            if (label == window.Controls().updateStatus && text.contains("setup.bin") && !shot) {
                 shot = true;
                 shooter.Save(window, "update-downloading");
             }
