@@ -101,8 +101,9 @@ void MonitorEngine::BrokenLink(SiteMonitor& monitor, SiteRecord& site) {
     const std::string stamp = log_.DateText(DateKind::kStamp);
     eventText = std::string(Text(192)) + stamp + "\r\n";
     if (site.logEnabled == 1 && site.logAllDetail == 0) Log(site, eventText);
-    if (alert.BrokenLink(stamp, monitor.fetchUrl, site.alertOnLoss, site.alertMinutes)) {
-        view_.PaintAlert(alert.Paint());
+    if (const auto paint =
+            alert.BrokenLink(stamp, monitor.fetchUrl, site.alertOnLoss, site.alertMinutes)) {
+        view_.PaintAlert(*paint);
     }
 }
 
