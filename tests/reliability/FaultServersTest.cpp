@@ -66,7 +66,7 @@ TEST(FaultServersTest, EveryFaultEndsTheFetchWithItsOwnError) {
     const std::vector<Expected> table = {
         {Fault::kHealthy, "", true, true, true},
         {Fault::kRefuse, "connect", false, false, false},
-        {Fault::kSilent, "too slow", true, false, false},
+        {Fault::kSilent, "too slow", false, false, false},
         {Fault::kStallAfterHeaders, "too slow", true, true, false},
         {Fault::kDrip, "Operation", true, true, true},
         {Fault::kResetMidBody, "reset", true, true, true},
