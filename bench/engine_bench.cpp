@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "ProcStatus.h"
-#include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
 #include "core/engine/EventLoop.h"
 #include "core/engine/MonitorEngine.h"
 #include "core/logs/EventLog.h"
@@ -79,7 +79,7 @@ Figures RunEngine(const std::string& url, const std::filesystem::path& folder, i
     for (SiteRecord& site : sites) log.OpenSiteLog(site, true);
     CountingView view;
     auto handover = std::make_shared<SyncHandover>();
-    auto downloader = std::make_shared<CurlDownloader>(CurlLimits{}, folder / "cache");
+    auto downloader = std::make_shared<CurlFetchLoop>();
     MonitorEngine engine(sites, log, view, downloader, handover);
 
     Figures figures;

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "app/shell/T_wexfoldApp.h"
-#include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
+#include "core/engine/OpenFileLimit.h"
 #include "core/logs/Clock.h"
 #include "core/logs/ReportCommand.h"
 #include "core/shell/HeadlessMonitor.h"
@@ -35,7 +36,7 @@ int Headless() {
     sigaction(SIGTERM, &action, nullptr);
     const wexfold::SystemClock clock;
     wexfold::HeadlessOptions options;
-    options.downloader = std::make_shared<wexfold::CurlDownloader>();
+    options.fetcher = std::make_shared<wexfold::CurlFetchLoop>();
     options.clock = &clock;
     options.exitRequested = [] { return exitSignal != 0; };
     return wexfold::RunHeadless(options, std::cout, std::cerr);
@@ -44,6 +45,7 @@ int Headless() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    wexfold::RaiseOpenFileLimit();
     const std::vector<std::string> args(argv + 1, argv + argc);
     // Qt's own options (-platform, -style ...) go to the desktop program.
     if (args.empty() || (args[0].size() > 1 && args[0][0] == '-' && args[0][1] != '-')) {

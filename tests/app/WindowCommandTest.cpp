@@ -23,7 +23,7 @@ TEST_F(WindowTest, StartsWithoutSitesOnTheUrlPage) {
     EXPECT_EQ(window->CurrentPage(), Page::kUrl);
     EXPECT_EQ(LabelText(*window, 1040), "No URL is selected!");
     EXPECT_EQ(LabelText(*window, 1100), "No URL is selected!");
-    EXPECT_EQ(window->Engine().RunningWorkers(), 0);
+    EXPECT_EQ(window->Engine().FetchesInFlight(), 0);
     EXPECT_EQ(Shown(window->TrayMenuNow()),
               Items({{"Lanch Control", 17, false, true}, {"-", 0, false, true},
                      {"&About Wexfold...", 16, false, true}, {"-", 0, false, true},
@@ -39,7 +39,7 @@ TEST_F(WindowTest, StopAsksFirstAndTheTrayStartsWithoutAsking) {
     WriteSites({{"home", true}, {"shop", false}});
     Open();
     EXPECT_EQ(window->CurrentPage(), Page::kUrl);
-    EXPECT_EQ(window->Engine().RunningWorkers(), 1);
+    EXPECT_EQ(window->Engine().FetchesInFlight(), 1);
     EXPECT_EQ(LabelText(*window, 1040), "http://home.test/");
 
     // No selection: Stop acts on site 0, and No keeps it running.
@@ -230,7 +230,7 @@ TEST_F(WindowTest, ExitAskedNoWritesNothingAndYesWritesTheExitLines) {
     EXPECT_NE(FileText("siteurl"), before);
     EXPECT_NE(FileText(log).find("Exit program.  12:00:00 03/10 2026 \r\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists("update.date"));
-    EXPECT_EQ(window->Engine().RunningWorkers(), 0);
+    EXPECT_EQ(window->Engine().FetchesInFlight(), 0);
 }
 
 TEST_F(WindowTest, AddingRefusesTheTwoHundredFiftySeventhSite) {

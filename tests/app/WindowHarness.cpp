@@ -9,6 +9,7 @@
 
 #include "core/sites/SiteListFile.h"
 #include "core/sites/SiteRecord.h"
+#include "fixtures/ThreadedFetcher.h"
 
 namespace wexfold::testing {
 
@@ -64,6 +65,7 @@ void WindowTest::WriteSites(const std::vector<std::pair<std::string, bool>>& sit
 void WindowTest::Open() {
     WindowServices services;
     services.downloader = downloader;
+    services.fetcher = std::make_shared<ThreadedFetcher>(downloader);
     services.clock = &clock;
     services.prompter = &prompter;
     services.trayIcon = false;

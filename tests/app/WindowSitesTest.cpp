@@ -85,7 +85,7 @@ TEST_F(WindowTest, ImportIntoAnEmptyListStartsEverySite) {
         EXPECT_EQ(site.active, 1) << site.name;
         EXPECT_EQ(site.listImage, 0u) << site.name;
     }
-    EXPECT_EQ(window->Engine().RunningWorkers(), 2);
+    EXPECT_EQ(window->Engine().FetchesInFlight(), 2);
     // The record whose name cannot be a folder is refused with a message.
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_NE(prompter.asked[0].text.find("'a/b'"), std::string::npos);
@@ -103,7 +103,7 @@ TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShown) {
     EXPECT_STREQ(window->Sites()[0].fetchUrl, "http://new.test:8080/a?b=1");
     EXPECT_EQ(ListNames(), std::vector<std::string>{"new"});
     EXPECT_EQ(window->Engine().MonitorCount(), 1);
-    EXPECT_EQ(window->Engine().RunningWorkers(), 1);
+    EXPECT_EQ(window->Engine().FetchesInFlight(), 1);
     std::vector<SiteRecord> saved;
     LoadSiteList({}, saved, {});
     ASSERT_EQ(saved.size(), 1u);

@@ -15,12 +15,12 @@ namespace {
 
 class HeadlessTest : public ::testing::Test {
 protected:
-    HeadlessTest() : downloader(std::make_shared<ScriptedDownloader>(folder.Path())) {
-        std::filesystem::current_path(folder.Path());
-        downloader->SetDefault(AnsweredFetch());
-        options.downloader = downloader;
-        options.clock = &clock;
-    }
+  HeadlessTest() : downloader(std::make_shared<ScriptedDownloader>()) {
+      std::filesystem::current_path(folder.Path());
+      downloader->SetDefault(AnsweredFetch());
+      options.fetcher = std::make_shared<ThreadedFetcher>(downloader);
+      options.clock = &clock;
+  }
 
     ~HeadlessTest() override { std::filesystem::current_path(folder.Path().parent_path()); }
 

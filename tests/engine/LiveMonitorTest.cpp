@@ -1,5 +1,5 @@
 // The monitor without a window fetching through libcurl from local servers: accesses and
-// broken links as the event lines and logs show them, and a cache folder left empty.
+// broken links as the event lines and logs show them.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "CurlSink.h"
-#include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
 #include "core/engine/EventLoop.h"
 #include "core/engine/MonitorEngine.h"
 #include "core/shell/HeadlessMonitor.h"
@@ -29,7 +29,6 @@ TEST(LiveMonitorTest, AnsweredAndRefusedSitesBecomeAccessesAndBrokenLinks) {
     TempFolder folder;
     LocalHttpServer http;
     RefusingPort refusing;
-    const auto cache = folder.Path() / "cache";
     std::filesystem::current_path(folder.Path());
     ASSERT_TRUE(SaveSiteList({
         SiteAt("up", http.Url(routes::kPage)),
@@ -43,7 +42,7 @@ TEST(LiveMonitorTest, AnsweredAndRefusedSitesBecomeAccessesAndBrokenLinks) {
 
     ManualClock clock{kNoon};
     HeadlessOptions options;
-    options.downloader = std::make_shared<CurlDownloader>(CurlLimits{}, cache);
+    options.fetcher = std::make_shared<CurlFetchLoop>();
     options.clock = &clock;
     std::ostringstream out;
     std::ostringstream err;
@@ -68,7 +67,6 @@ TEST(LiveMonitorTest, AnsweredAndRefusedSitesBecomeAccessesAndBrokenLinks) {
               std::string::npos);
     EXPECT_NE(FileText(folder.Path() / "log/up/03102026").find("..Access successed!"),
               std::string::npos);
-    EXPECT_TRUE(FolderEntries(cache).empty());
 }
 
 // A body of several MB fetched while the speed ticks run: the bytes the graph is handed add
@@ -83,9 +81,7 @@ TEST(LiveMonitorTest, SpeedAccountingAddsUpToTheBody) {
     RecordingView view;
     view.graphVisible = true;
     auto handover = std::make_shared<SyncHandover>();
-    MonitorEngine engine(sites, log, view,
-                         std::make_shared<CurlDownloader>(CurlLimits{}, folder.Path() / "cache"),
-                         handover);
+    MonitorEngine engine(sites, log, view, std::make_shared<CurlFetchLoop>(), handover);
     engine.statisticsUrl = sites[0].fetchUrl;
     engine.statisticsSiteActive = 1;
     engine.ControlMonitor(kAllSites, true);
@@ -129,20 +125,17 @@ TEST(LiveMonitorTest, ExitEndsFetchesStuckInASilentServer) {
     EventLog log(clock, sites, folder.Path());
     RecordingView view;
     auto handover = std::make_shared<SyncHandover>();
-    MonitorEngine engine(sites, log, view,
-                         std::make_shared<CurlDownloader>(CurlLimits{}, folder.Path() / "cache"),
-                         handover);
+    MonitorEngine engine(sites, log, view, std::make_shared<CurlFetchLoop>(), handover);
     engine.ControlMonitor(kAllSites, true);
 
     EventLoop loop(*handover);
     loop.Run(std::chrono::seconds(10), [&] { return silent.Accepted() == 3; });
     ASSERT_EQ(silent.Accepted(), 3);
     const std::size_t events = view.events.size();
-    EXPECT_EQ(engine.RunningWorkers(), 3);
+    EXPECT_EQ(engine.FetchesInFlight(), 3);
     EXPECT_TRUE(engine.Shutdown(std::chrono::seconds(3)));
-    EXPECT_EQ(engine.RunningWorkers(), 0);
+    EXPECT_EQ(engine.FetchesInFlight(), 0);
     EXPECT_EQ(view.events.size(), events);
-    EXPECT_TRUE(FolderEntries(folder.Path() / "cache").empty());
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <streambuf>
 
 #include "RunSupport.h"
-#include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
 #include "core/shell/HeadlessMonitor.h"
 #include "core/sites/SiteListFile.h"
 #include "fixtures/FaultServers.h"
@@ -63,7 +63,6 @@ const std::regex& LineShapes() {
         "|(Begin download data |Downloading data |End download data )" +
         url +
         "(   \\d+ of \\d+ )?"
-        "|Cache file name available /\\S+/fetch-\\w{6}"
         "|\\.\\.Access successed! end of " +
         stamp + "|! Failed! can't connectivy\\. end of " + stamp +
         "|\\.Download speed: \\d+ kb/s " + stamp +
@@ -109,7 +108,7 @@ TEST(SoakTest, HeadlessMonitorOfTheMostSitesAtTheShortestInterval) {
     auto nextSample = start;
     const SystemClock clock;
     HeadlessOptions options;
-    options.downloader = std::make_shared<CurlDownloader>(CurlLimits{}, folder.Path() / "cache");
+    options.fetcher = std::make_shared<CurlFetchLoop>();
     options.clock = &clock;
     options.exitRequested = [&] {
         const auto now = std::chrono::steady_clock::now();

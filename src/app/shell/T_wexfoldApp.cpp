@@ -12,6 +12,7 @@
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
 #include "core/logs/Clock.h"
 #include "core/text/StringTable.h"
 
@@ -53,6 +54,7 @@ int T_wexfoldApp::Run(int argc, char** argv) {
     MessageBoxPrompter prompter;
     WindowServices services;
     services.downloader = std::make_shared<CurlDownloader>();
+    services.fetcher = std::make_shared<CurlFetchLoop>();
     services.clock = &clock;
     services.prompter = &prompter;
     services.runMenu = [](QMenu& menu, const QPoint& at) {

@@ -40,7 +40,7 @@ T_wexfoldDlg::T_wexfoldDlg(WindowServices services, QWidget* parent)
           QMetaObject::invokeMethod(
               this, [handover = handover_] { handover->Drain(); }, Qt::QueuedConnection);
       })) {
-    engine_ = std::make_unique<MonitorEngine>(sites_, log_, *this, services_.downloader, handover_);
+    engine_ = std::make_unique<MonitorEngine>(sites_, log_, *this, services_.fetcher, handover_);
     updater_ = std::make_unique<UpdateChecker>(*services_.downloader, handover_, *this);
     setWindowTitle(Utf8(Text(110)));
     setWindowIcon(QIcon(QStringLiteral(":/images/app-32.png")));

@@ -47,7 +47,8 @@ class UpdateSwitch;
 
 // What the window needs from outside; tests give their own.
 struct WindowServices {
-    std::shared_ptr<Downloader> downloader;
+    std::shared_ptr<Downloader> downloader;  // the update checker's
+    std::shared_ptr<SiteFetcher> fetcher;    // the engine's checks
     const Clock* clock = nullptr;
     Prompter* prompter = nullptr;
     // Shows a pop-up menu and returns the chosen command, 0 for none.

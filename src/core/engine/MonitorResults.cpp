@@ -29,7 +29,7 @@ void MonitorEngine::Log(const SiteRecord& site, const std::string& text) {
 }
 
 void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport* report,
-                                 const FetchOutcome* outcome) {
+                                 const FetchOutcome* outcome, FetchCourse* course) {
     if (siteIndex == -1) {
         if (code == RESULT_SPEED_TICK) SpeedTick();
         return;
@@ -40,7 +40,7 @@ void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport*
     }
     SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(siteIndex)];
     SiteRecord& site = sites_[static_cast<std::size_t>(siteIndex)];
-    if (SiteEventText(monitor, site, code, report, outcome)) {
+    if (SiteEventText(monitor, site, code, report, outcome, course)) {
         if (static_cast<std::size_t>(CountLines(monitor.statusText)) > kDetailLines) {
             monitor.statusText.clear();
         }
@@ -52,12 +52,12 @@ void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport*
         }
         view_.SiteEvent(siteIndex, eventText);
     }
-    progressBefore = progressNow;
 }
 
 // Builds eventText for the result; false when the result makes no event of the site's own.
 bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long code,
-                                  const ProgressReport* report, const FetchOutcome* outcome) {
+                                  const ProgressReport* report, const FetchOutcome* outcome,
+                                  FetchCourse* course) {
     switch (code) {
         case RESULT_INTERVAL_CHANGED:
             eventText = FormatText(Text(195), site.intervalSeconds);
@@ -91,7 +91,7 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
             if (!report || report->statusCode < kFirstStatus || report->statusCode > kLastStatus) {
                 return false;
             }
-            ProgressEvent(monitor, *report);
+            ProgressEvent(monitor, *report, course);
             return true;
     }
 }
@@ -102,7 +102,7 @@ void MonitorEngine::BrokenLink(SiteMonitor& monitor, SiteRecord& site) {
     eventText = std::string(Text(192)) + stamp + "\r\n";
     if (site.logEnabled == 1 && site.logAllDetail == 0) Log(site, eventText);
     if (const auto paint =
-            alert.BrokenLink(stamp, monitor.fetchUrl, site.alertOnLoss, site.alertMinutes)) {
+            alert.BrokenLink(stamp, monitor.shownAddress, site.alertOnLoss, site.alertMinutes)) {
         view_.PaintAlert(*paint);
     }
 }
@@ -118,7 +118,8 @@ void MonitorEngine::CheckEnded(int siteIndex, Verdict verdict, const FetchOutcom
     view_.HealthChanged(siteIndex);
 }
 
-void MonitorEngine::ProgressEvent(SiteMonitor& monitor, const ProgressReport& report) {
+void MonitorEngine::ProgressEvent(SiteMonitor& monitor, const ProgressReport& report,
+                                  FetchCourse* course) {
     eventText = Text(kStatusTextBase + static_cast<int>(report.statusCode));
     eventText += report.serviceText ? report.serviceText : "";
     if (report.progressMax != 0) {
@@ -127,16 +128,15 @@ void MonitorEngine::ProgressEvent(SiteMonitor& monitor, const ProgressReport& re
     }
     eventText += "\r\n";
     if (report.statusCode >= kStatusRedirecting) monitor.gotResponse = 1;
-    if (report.statusCode == kStatusBeginDownload || report.statusCode == kStatusDownloading) {
-        progressNow = report.progress;
-        if (progressNow > progressBefore) {
-            monitor.bytesThisSecond += progressNow - progressBefore;
-        } else {
-            monitor.bytesThisSecond = 0;
+    // Each fetch's body position is counted against its own last one, so the site's bytes are
+    // its own whatever other fetches report meanwhile.
+    const bool body =
+        report.statusCode == kStatusBeginDownload || report.statusCode == kStatusDownloading;
+    if (body && course != nullptr) {
+        if (report.progress > course->position) {
+            monitor.bytesThisSecond += report.progress - course->position;
         }
-    } else if (report.statusCode == kStatusEndDownload) {
-        progressNow = 0;
-        progressBefore = 0;
+        course->position = report.progress;
     }
 }
 
@@ -154,7 +154,6 @@ void MonitorEngine::SpeedTick() {
         monitor.bytesThisSecond = 0;
         monitor.health.lastSpeedKb = kb;
     }
-    progressBefore = progressNow;
 }
 
 void MonitorEngine::AnimationTick() {
@@ -171,6 +170,7 @@ void MonitorEngine::AnimationTick() {
 }
 
 void MonitorEngine::SchedulerTick() {
+    const EventLog::Batch lines(log_);
     for (int i = 0; i < MonitorCount() && i < static_cast<int>(sites_.size()); ++i) {
         if (sites_[static_cast<std::size_t>(i)].active != 1) continue;
         SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(i)];

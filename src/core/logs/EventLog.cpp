@@ -85,15 +85,26 @@ void EventLog::OpenSiteLog(SiteRecord& site, bool createFolders) {
 void EventLog::Append(const SiteRecord& site, std::string_view text) {
     const auto found = files_.find(site.logFile);
     if (found == files_.end()) return;
-    // One write and a flush per line, so a line is never split or lost in a buffer.
+    // One write per line, so a line is never split; flushed now or when the batch ends.
     const std::string stored = EncodeTextMode(text);
     std::fwrite(stored.data(), 1, stored.size(), found->second);
-    std::fflush(found->second);
+    if (batches_ > 0) {
+        touched_.insert(found->second);
+    } else {
+        std::fflush(found->second);
+    }
+}
+
+EventLog::Batch::~Batch() {
+    if (--log_.batches_ > 0) return;
+    for (std::FILE* file : log_.touched_) std::fflush(file);
+    log_.touched_.clear();
 }
 
 void EventLog::Close(SiteRecord& site) {
     const auto found = files_.find(site.logFile);
     if (found != files_.end()) {
+        touched_.erase(found->second);
         std::fclose(found->second);
         files_.erase(found);
     }

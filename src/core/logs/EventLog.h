@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/logs/Clock.h"
@@ -45,6 +46,19 @@ class EventLog {
     // Appends text to the site's open file; nothing happens when it has none.
     void Append(const SiteRecord& site, std::string_view text);
 
+    // Lines appended while a Batch lives are flushed when it ends, each touched file once;
+    // without one every line is flushed as it is written. Lines are never split either way.
+    class Batch {
+      public:
+        explicit Batch(EventLog& log) : log_(log) { ++log_.batches_; }
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+      private:
+        EventLog& log_;
+    };
+
     // Closes the site's file (used when a site is removed).
     void Close(SiteRecord& site);
 
@@ -74,6 +88,8 @@ class EventLog {
     std::map<std::uint32_t, std::FILE*> files_;
     std::uint32_t nextHandle_ = 1;
     bool reopening_ = false;
+    int batches_ = 0;
+    std::unordered_set<std::FILE*> touched_;
 };
 
 }  // namespace wexfold

@@ -24,7 +24,7 @@ class PrintingView final : public WindowlessView {
         if (siteIndex < 0 || siteIndex >= static_cast<int>(sites_.size())) return;
         std::string line = text;
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        out_ << sites_[static_cast<std::size_t>(siteIndex)].name << ": " << line << std::endl;
+        out_ << sites_[static_cast<std::size_t>(siteIndex)].name << ": " << line << '\n';
     }
     void ShowWarning(const char* text) override { err_ << "Warning: " << text << std::endl; }
 
@@ -41,7 +41,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     EventLog log(*options.clock, sites);
     PrintingView view(sites, out, err);
     auto handover = std::make_shared<SyncHandover>();
-    MonitorEngine engine(sites, log, view, options.downloader, handover);
+    MonitorEngine engine(sites, log, view, options.fetcher, handover);
 
     LoadHooks hooks;
     hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site, false); };
@@ -60,14 +60,17 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     EventLoop loop(*handover);
     loop.AddTimer(std::chrono::milliseconds(500), [&] { engine.AnimationTick(); });
     loop.AddTimer(std::chrono::milliseconds(1000), [&] { engine.SchedulerTick(); });
-    while (!options.exitRequested()) {
-        loop.Run(std::chrono::hours(1), options.exitRequested);
-    }
+    // The printed lines go out once a round, not one by one.
+    const auto flushedExit = [&] {
+        out.flush();
+        return options.exitRequested();
+    };
+    while (!flushedExit()) loop.Run(std::chrono::hours(1), flushedExit);
 
     // Workers are released and stopped before anything is written, so no event runs between
     // the exit lines and the end.
     if (!engine.Shutdown(options.shutdownLimit)) {
-        err << "wexfold: " << engine.RunningWorkers() << " fetches still running at exit\n";
+        err << "wexfold: " << engine.FetchesInFlight() << " fetches still running at exit\n";
     }
     out << "wexfold: " << engine.finishedFetches << " checks finished, " << engine.brokenLinks
         << " broken links" << std::endl;
