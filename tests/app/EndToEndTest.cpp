@@ -14,7 +14,7 @@
 
 #include "core/sites/SiteListFile.h"
 #include "core/sites/SiteRecord.h"
-#include "fixtures/LocalHttpServer.h"
+#include "fixtures/LocalServers.h"
 #include "fixtures/TempFolder.h"
 
 extern char** environ;
@@ -84,11 +84,10 @@ bool RunScript(const std::filesystem::path& folder) {
 
 TEST(EndToEndTest, WatchesLogsRefusesASecondCopyAndSavesAtExit) {
     TempFolder folder;
-    LocalHttpServer http;
+    NginxServer http(folder.Path());
     SiteRecord site = NewSiteRecord();
     std::strcpy(site.name, "local");
-    std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s",
-                  http.Url(routes::kChunked).c_str());
+    std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", http.Url("/chunked").c_str());
     site.active = 1;
     site.logEnabled = 1;
     site.logAllDetail = 1;

@@ -18,7 +18,7 @@
 #include "core/engine/CurlDownloader.h"
 #include "core/text/StringTable.h"
 #include "core/update/UpdateListFiles.h"
-#include "fixtures/RawSocketServers.h"
+#include "fixtures/FaultServer.h"
 #include "fixtures/UpdateServerProcess.h"
 
 namespace wexfold::testing {
