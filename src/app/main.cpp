@@ -1,5 +1,6 @@
 // The wexfold command: the desktop program, or one of its modes without a window.
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -36,7 +37,10 @@ int Headless() {
     sigaction(SIGTERM, &action, nullptr);
     const wexfold::SystemClock clock;
     wexfold::HeadlessOptions options;
-    options.fetcher = std::make_shared<wexfold::CurlFetchLoop>();
+    wexfold::CurlLimits limits;
+    // https sites are verified against these authorities instead of the system's.
+    if (const char* authorities = std::getenv("WEXFOLD_CA_FILE")) limits.caFile = authorities;
+    options.fetcher = std::make_shared<wexfold::CurlFetchLoop>(limits);
     options.clock = &clock;
     options.exitRequested = [] { return exitSignal != 0; };
     return wexfold::RunHeadless(options, std::cout, std::cerr);

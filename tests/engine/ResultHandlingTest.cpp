@@ -23,7 +23,10 @@ class ResultHandlingTest : public EngineTest {
         StartEngine();
         engine->ControlMonitor(kAllSites, true);
         // Start-up made one "stopped" event per site; the tests count from none.
-        for (int i = 0; i < engine->MonitorCount(); ++i) engine->Monitor(i).statusText.clear();
+        for (int i = 0; i < engine->MonitorCount(); ++i) {
+            engine->Monitor(i).statusText.clear();
+            engine->Monitor(i).statusLines = 1;
+        }
         view.events.clear();
     }
 

@@ -52,6 +52,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kEventsPerWait = 64;
+// Reports wait this long at most before the UI thread is woken for them, so that a burst of
+// checks costs it a few wakes rather than one a report.
+constexpr auto kWakePeriod = std::chrono::milliseconds(50);
+// More addresses than sites: the parsed ones are forgotten and parsed again as they come.
+constexpr std::size_t kParsedAddresses = 1024;
 
 FetchOutcome CallFailed(std::string error) {
     FetchOutcome outcome;
@@ -86,6 +91,7 @@ class Loop {
     }
 
     void Run() {
+        CheckQueue::HoldWakes();
         epoll_event events[kEventsPerWait];
         while (true) {
             const int count = ::epoll_wait(state_.epoll, events, kEventsPerWait, WaitMillis());
@@ -107,8 +113,13 @@ class Loop {
             }
             if (woken && TakeInbox()) break;
             EndFinished();
+            if (CheckQueue::WakesHeld() && Clock::now() >= nextWake_) {
+                CheckQueue::FlushWakes();
+                nextWake_ = Clock::now() + kWakePeriod;
+            }
         }
         while (!transfers_.empty()) Abort(transfers_.begin()->first);
+        CheckQueue::FlushWakes();
     }
 
   private:
@@ -121,8 +132,10 @@ class Loop {
     }
 
     int WaitMillis() const {
-        if (!timer_) return -1;
-        const auto left = *timer_ - Clock::now();
+        std::optional<Clock::time_point> until = timer_;
+        if (CheckQueue::WakesHeld() && (!until || nextWake_ < *until)) until = nextWake_;
+        if (!until) return -1;
+        const auto left = *until - Clock::now();
         if (left <= Clock::duration::zero()) return 0;
         return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
     }
@@ -186,12 +199,26 @@ class Loop {
         return false;
     }
 
+    // A site's address is parsed at its first check; the later ones take the result.
+    bool Parse(const std::string& url, CurlAddress& address, std::string& error) {
+        const auto found = parsed_.find(url);
+        if (found != parsed_.end()) {
+            address = found->second;
+            return true;
+        }
+        if (!ParseFetchAddress(url, address, error)) return false;
+        if (parsed_.size() >= kParsedAddresses) parsed_.clear();
+        parsed_.emplace(url, address);
+        return true;
+    }
+
     void Add(std::shared_ptr<SiteCheck> check) {
         auto transfer = std::make_unique<Transfer>(std::move(check), state_.limits);
         std::string error;
-        if (!ParseFetchAddress(transfer->check->url, transfer->address, error)) {
+        if (!Parse(transfer->check->url, transfer->address, error)) {
             Finish(*transfer, CallFailed(error));
-        } else if (!transfer->transfer.Setup(transfer->check->user, transfer->check->password)) {
+        } else if (!transfer->transfer.Setup(transfer->check->user, transfer->check->password,
+                                             false)) {
             Finish(*transfer, CallFailed("out of memory"));
         } else if (!transfer->transfer.ReportFindingResource()) {
             Finish(*transfer, transfer->transfer.End(CURLE_ABORTED_BY_CALLBACK));
@@ -234,7 +261,9 @@ class Loop {
 
     CurlFetchLoop::State& state_;
     std::optional<Clock::time_point> timer_;
+    Clock::time_point nextWake_{};
     std::unordered_map<CURL*, std::unique_ptr<Transfer>> transfers_;
+    std::unordered_map<std::string, CurlAddress> parsed_;
 };
 
 void RunLoop(std::shared_ptr<CurlFetchLoop::State> state) {

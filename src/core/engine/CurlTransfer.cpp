@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <mutex>
@@ -42,14 +42,14 @@ std::string AddressText(const struct curl_sockaddr* address) {
     return text;
 }
 
-std::string Trimmed(const std::string& text) {
+std::string_view Trimmed(std::string_view text) {
     const auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos) return {};
+    if (begin == std::string_view::npos) return {};
     const auto end = text.find_last_not_of(" \t\r\n");
     return text.substr(begin, end - begin + 1);
 }
 
-bool HasName(const std::string& line, std::size_t colon, const char* name) {
+bool HasName(std::string_view line, std::size_t colon, const char* name) {
     std::size_t i = 0;
     for (; name[i] != '\0'; ++i) {
         if (i >= colon || std::tolower(static_cast<unsigned char>(line[i])) != name[i]) {
@@ -84,7 +84,7 @@ CurlTransfer::~CurlTransfer() {
     if (easy_ != nullptr) curl_easy_cleanup(easy_);
 }
 
-bool CurlTransfer::Setup(const std::string& user, const std::string& password) {
+bool CurlTransfer::Setup(const std::string& user, const std::string& password, bool pollStop) {
     ftp_ = address_.scheme == "ftp";
     easy_ = curl_easy_init();
     if (easy_ == nullptr) return false;
@@ -98,7 +98,6 @@ bool CurlTransfer::Setup(const std::string& user, const std::string& password) {
         set(CURLOPT_MAXREDIRS, limits_.maxRedirects) &&
         set(CURLOPT_CONNECTTIMEOUT, limits_.connectTimeoutSeconds) &&
         set(CURLOPT_LOW_SPEED_LIMIT, 1L) && set(CURLOPT_LOW_SPEED_TIME, limits_.stallSeconds) &&
-        set(CURLOPT_SERVER_RESPONSE_TIMEOUT, limits_.stallSeconds) &&
         set(CURLOPT_TIMEOUT, limits_.transferSeconds) &&
         set(CURLOPT_USERAGENT, "Wexfold/" WEXFOLD_VERSION) &&
         // A check measures the site as it is now: no connection, name or session is kept
@@ -108,9 +107,12 @@ bool CurlTransfer::Setup(const std::string& user, const std::string& password) {
         set(CURLOPT_WRITEFUNCTION, &CurlTransfer::OnWrite) && set(CURLOPT_WRITEDATA, this) &&
         set(CURLOPT_HEADERFUNCTION, &CurlTransfer::OnHeader) && set(CURLOPT_HEADERDATA, this) &&
         set(CURLOPT_OPENSOCKETFUNCTION, &CurlTransfer::OnOpenSocket) &&
-        set(CURLOPT_OPENSOCKETDATA, this) &&
-        set(CURLOPT_XFERINFOFUNCTION, &CurlTransfer::OnTransferInfo) &&
-        set(CURLOPT_XFERINFODATA, this) && set(CURLOPT_NOPROGRESS, 0L);
+        set(CURLOPT_OPENSOCKETDATA, this);
+    if (ok && pollStop) {
+        ok = set(CURLOPT_XFERINFOFUNCTION, &CurlTransfer::OnTransferInfo) &&
+             set(CURLOPT_XFERINFODATA, this) && set(CURLOPT_NOPROGRESS, 0L);
+    }
+    if (ok && ftp_) ok = set(CURLOPT_SERVER_RESPONSE_TIMEOUT, limits_.stallSeconds);
     if (ok && !limits_.caFile.empty()) ok = set(CURLOPT_CAINFO, limits_.caFile.c_str());
     if (ok && !user.empty()) {
         ok = set(CURLOPT_USERNAME, user.c_str()) && set(CURLOPT_PASSWORD, password.c_str());
@@ -119,7 +121,7 @@ bool CurlTransfer::Setup(const std::string& user, const std::string& password) {
 }
 
 bool CurlTransfer::ReportFindingResource() {
-    return Report(kStatusFindingResource, 0, address_.host);
+    return Report(kStatusFindingResource, 0, address_.host.c_str());
 }
 
 FetchOutcome CurlTransfer::End(CURLcode code) {
@@ -171,7 +173,7 @@ FetchOutcome CurlTransfer::End(CURLcode code) {
             if (!Report(kStatusDownloading, bodyBytes_, CurrentUrl())) return outcome;
         }
         if (Report(kStatusEndDownload, bodyBytes_, CurrentUrl()) && body_ != nullptr) {
-            Report(kStatusCacheFile, 0, body_->Path().string());
+            Report(kStatusCacheFile, 0, body_->Path().c_str());
         }
     }
     return outcome;
@@ -192,12 +194,12 @@ std::string CurlTransfer::Describe(CURLcode code) const {
     return errorBuffer_[0] != '\0' ? std::string(errorBuffer_) : curl_easy_strerror(code);
 }
 
-bool CurlTransfer::Report(std::uint32_t code, std::uint64_t progress, const std::string& text) {
+bool CurlTransfer::Report(std::uint32_t code, std::uint64_t progress, const char* text) {
     if (aborted_) return false;
     const bool bodyReport =
         code == kStatusBeginDownload || code == kStatusDownloading || code == kStatusEndDownload;
     const ProgressReport report{Clamp(progress), bodyReport ? Clamp(ExpectedSize()) : 0u, code,
-                                text.c_str()};
+                                text};
     if (code > kStatusConnecting) answered_ = true;
     if (bodyReport) reportedBytes_ = progress;
     if (!sink_.OnProgress(report)) aborted_ = true;
@@ -207,7 +209,7 @@ bool CurlTransfer::Report(std::uint32_t code, std::uint64_t progress, const std:
 // The first byte of the server's answer to the current request has arrived.
 void CurlTransfer::ReportAnswer() {
     answerSeen_ = true;
-    Report(kStatusSendingRequest, 0, {});
+    Report(kStatusSendingRequest, 0, "");
 }
 
 std::uint64_t CurlTransfer::ExpectedSize() const {
@@ -219,37 +221,40 @@ std::uint64_t CurlTransfer::ExpectedSize() const {
     return static_cast<std::uint64_t>(length);
 }
 
-std::string CurlTransfer::CurrentUrl() const {
+const char* CurlTransfer::CurrentUrl() const {
     char* url = nullptr;
     if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
-        return {};
+        return "";
     }
     return url;
 }
 
-void CurlTransfer::HeaderLine(const std::string& line) {
+void CurlTransfer::HeaderLine(std::string_view line) {
     if (ftp_) {
         // Every line is a reply of the server; the first is its greeting.
         if (!answerSeen_) ReportAnswer();
         return;
     }
     if (bodyStarted_) return;  // trailers of a chunked body
-    if (line.rfind("HTTP/", 0) == 0) {
+    if (line.substr(0, 5) == "HTTP/") {
         if (!answerSeen_) ReportAnswer();
         if (aborted_) return;
         const std::size_t space = line.find(' ');
-        status_ = space == std::string::npos ? 0 : std::atoi(line.c_str() + space + 1);
+        status_ = 0;
+        if (space != std::string_view::npos) {
+            std::from_chars(line.data() + space + 1, line.data() + line.size(), status_);
+        }
         location_.clear();
         contentType_.clear();
         return;
     }
-    const std::string text = Trimmed(line);
+    const std::string_view text = Trimmed(line);
     if (text.empty()) {
         EndOfHeaders();
         return;
     }
     const std::size_t colon = text.find(':');
-    if (colon == std::string::npos) return;
+    if (colon == std::string_view::npos) return;
     if (HasName(text, colon, "location")) location_ = Trimmed(text.substr(colon + 1));
     if (HasName(text, colon, "content-type")) contentType_ = Trimmed(text.substr(colon + 1));
 }
@@ -264,15 +269,15 @@ void CurlTransfer::EndOfHeaders() {
         const std::string target = ResolveLocation(from, location_);
         if (!target.empty()) {
             answerSeen_ = false;
-            if (!Report(kStatusRedirecting, 0, target)) return;
+            if (!Report(kStatusRedirecting, 0, target.c_str())) return;
             const std::string host = HostOfAddress(target);
             if (!host.empty() && host != HostOfAddress(from)) {
-                Report(kStatusFindingResource, 0, host);
+                Report(kStatusFindingResource, 0, host.c_str());
             }
             return;
         }
     }
-    if (!contentType_.empty()) Report(kStatusMimeType, 0, contentType_);
+    if (!contentType_.empty()) Report(kStatusMimeType, 0, contentType_.c_str());
 }
 
 size_t CurlTransfer::OnWrite(char* data, size_t size, size_t count, void* self) {
@@ -303,7 +308,7 @@ size_t CurlTransfer::OnHeader(char* data, size_t size, size_t count, void* self)
     auto& transfer = *static_cast<CurlTransfer*>(self);
     const size_t length = size * count;
     if (transfer.aborted_) return 0;
-    transfer.HeaderLine(std::string(data, length));
+    transfer.HeaderLine(std::string_view(data, length));
     return transfer.aborted_ ? 0 : length;
 }
 
@@ -322,7 +327,7 @@ curl_socket_t CurlTransfer::OnOpenSocket(void* self, curlsocktype purpose,
         transfer.socketError_ = std::string("cannot open a socket: ") + std::strerror(error);
         text += " (" + transfer.socketError_ + ")";
     }
-    if (!transfer.Report(kStatusConnecting, 0, text) && fd != CURL_SOCKET_BAD) {
+    if (!transfer.Report(kStatusConnecting, 0, text.c_str()) && fd != CURL_SOCKET_BAD) {
         ::close(fd);
         return CURL_SOCKET_BAD;
     }

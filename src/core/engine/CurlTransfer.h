@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/engine/CurlAddress.h"
 #include "core/engine/CurlBodyFile.h"
@@ -30,8 +31,10 @@ class CurlTransfer {
 
     // Makes the handle and sets its options and callbacks: user and password are sent as they
     // are, never read from the address. Every transfer resolves, connects and handshakes
-    // afresh. False when libcurl refuses (no memory).
-    bool Setup(const std::string& user = {}, const std::string& password = {});
+    // afresh. With pollStop the sink's StopRequested is asked at least once a second; without,
+    // the caller ends a stopped transfer itself. False when libcurl refuses (no memory).
+    bool Setup(const std::string& user = {}, const std::string& password = {},
+               bool pollStop = true);
     CURL* Handle() const { return easy_; }
 
     // The transfer is being ended from outside (a stop): it ends as aborted.
@@ -45,12 +48,12 @@ class CurlTransfer {
     FetchOutcome End(CURLcode code);
 
   private:
-    bool Report(std::uint32_t code, std::uint64_t progress, const std::string& text);
+    bool Report(std::uint32_t code, std::uint64_t progress, const char* text);
     void ReportAnswer();
     std::uint64_t ExpectedSize() const;
-    std::string CurrentUrl() const;
+    const char* CurrentUrl() const;
     void EndOfHeaders();
-    void HeaderLine(const std::string& line);
+    void HeaderLine(std::string_view line);
     bool ServerSentUnreadableAnswer(CURLcode code) const;
     std::string Describe(CURLcode code) const;
 

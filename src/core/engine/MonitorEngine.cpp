@@ -145,7 +145,7 @@ void MonitorEngine::HandleChecks(std::vector<CheckQueue::Item>& batch) {
 void MonitorEngine::Deliver(CheckQueue::Item& item) {
     SiteCheck& check = *item.check;
     SiteMonitor& monitor = check.Monitor();
-    if (item.finished) {
+    if (item.outcome) {
         std::erase_if(monitor.checks, [&](const std::weak_ptr<SiteCheck>& weak) {
             const auto running = weak.lock();
             return !running || running.get() == &check;
@@ -156,10 +156,10 @@ void MonitorEngine::Deliver(CheckQueue::Item& item) {
         monitors_[static_cast<std::size_t>(index)].get() != &monitor) {
         return;
     }
-    if (item.finished) {
+    if (item.outcome) {
         const long code =
-            item.outcome.result == FetchResult::kCallFailed ? RESULT_CALL_FAILED : RESULT_FINISHED;
-        HandleResult(index, code, nullptr, &item.outcome, &check.course);
+            item.outcome->result == FetchResult::kCallFailed ? RESULT_CALL_FAILED : RESULT_FINISHED;
+        HandleResult(index, code, nullptr, item.outcome.get(), &check.course);
         return;
     }
     const ProgressReport report{item.progress, item.progressMax, item.statusCode,
@@ -172,6 +172,7 @@ bool MonitorEngine::Shutdown(std::chrono::milliseconds limit) {
     shutDown_ = true;
     handover_->Close();
     queue_->Close();
+    heldLines_.reset();
     for (auto& monitor : monitors_) {
         monitor->mode = MONITOR_STOPPED;
         StopChecks(*monitor);

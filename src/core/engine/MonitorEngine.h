@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,7 @@ class MonitorEngine {
     void CheckEnded(int siteIndex, Verdict verdict, const FetchOutcome* outcome);
     void SpeedTick();
     void Log(const SiteRecord& site, const std::string& text);
+    const std::string& Stamp();
 
     std::vector<SiteRecord>& sites_;
     EventLog& log_;
@@ -118,6 +120,10 @@ class MonitorEngine {
     std::shared_ptr<SyncHandover> handover_;
     std::shared_ptr<CheckQueue> queue_;
     std::vector<std::shared_ptr<SiteMonitor>> monitors_;
+    // Once the scheduler ticks, log lines are held and flushed once a second.
+    std::optional<EventLog::Batch> heldLines_;
+    std::string stamp_;
+    std::int64_t stampSecond_ = 0;
     bool shutDown_ = false;
 };
 

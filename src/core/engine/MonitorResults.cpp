@@ -28,6 +28,16 @@ void MonitorEngine::Log(const SiteRecord& site, const std::string& text) {
     log_.Append(site, text);
 }
 
+// The stamp is made once for each second of the clock: hundreds of events a second share it.
+const std::string& MonitorEngine::Stamp() {
+    const std::int64_t now = log_.Now();
+    if (now != stampSecond_ || stamp_.empty()) {
+        stamp_ = log_.DateText(DateKind::kStamp);
+        stampSecond_ = now;
+    }
+    return stamp_;
+}
+
 void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport* report,
                                  const FetchOutcome* outcome, FetchCourse* course) {
     if (siteIndex == -1) {
@@ -41,10 +51,12 @@ void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport*
     SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(siteIndex)];
     SiteRecord& site = sites_[static_cast<std::size_t>(siteIndex)];
     if (SiteEventText(monitor, site, code, report, outcome, course)) {
-        if (static_cast<std::size_t>(CountLines(monitor.statusText)) > kDetailLines) {
+        if (static_cast<std::size_t>(monitor.statusLines) > kDetailLines) {
             monitor.statusText.clear();
+            monitor.statusLines = 1;
         }
         monitor.statusText += eventText;
+        monitor.statusLines += CountLines(eventText) - 1;
         if (LogsDetail(site)) Log(site, eventText);
         if (monitor.fetchUrl == statisticsUrl) {
             view_.ShowDetailText(monitor.statusText);
@@ -65,10 +77,10 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
             view_.SiteEvent(monitor.siteIndex, eventText);
             return false;
         case RESULT_STOPPED:
-            eventText = std::string(Text(190)) + log_.DateText(DateKind::kStamp) + "\r\n";
+            eventText.assign(Text(190)).append(Stamp()).append("\r\n");
             return true;
         case RESULT_STARTED:
-            eventText = std::string(Text(191)) + log_.DateText(DateKind::kStamp) + "\r\n";
+            eventText.assign(Text(191)).append(Stamp()).append("\r\n");
             monitor.gotResponse = 0;
             return true;
         case RESULT_FINISHED:
@@ -78,7 +90,7 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
                 ++monitor.health.brokenLinks;
                 CheckEnded(monitor.siteIndex, Verdict::kDown, outcome);
             } else {
-                eventText = std::string(Text(193)) + log_.DateText(DateKind::kStamp) + "\r\n";
+                eventText.assign(Text(193)).append(Stamp()).append("\r\n");
                 monitor.gotResponse = 0;
                 CheckEnded(monitor.siteIndex, Verdict::kUp, outcome);
             }
@@ -98,7 +110,7 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
 
 void MonitorEngine::BrokenLink(SiteMonitor& monitor, SiteRecord& site) {
     ++brokenLinks;
-    const std::string stamp = log_.DateText(DateKind::kStamp);
+    const std::string& stamp = Stamp();
     eventText = std::string(Text(192)) + stamp + "\r\n";
     if (site.logEnabled == 1 && site.logAllDetail == 0) Log(site, eventText);
     if (const auto paint =
@@ -147,7 +159,7 @@ void MonitorEngine::SpeedTick() {
         if (monitor.bytesThisSecond == 0) continue;
         const auto kb = static_cast<int>(static_cast<std::int64_t>(monitor.bytesThisSecond) / 1024);
         const std::string text =
-            FormatText(Text(196), kb) + log_.DateText(DateKind::kStamp) + "\r\n";
+            FormatText(Text(196), kb) + Stamp() + "\r\n";
         const SiteRecord& site = sites_[static_cast<std::size_t>(i)];
         if (LogsDetail(site)) Log(site, text);
         view_.SiteEvent(i, text);
@@ -170,7 +182,10 @@ void MonitorEngine::AnimationTick() {
 }
 
 void MonitorEngine::SchedulerTick() {
-    const EventLog::Batch lines(log_);
+    // The lines of the last second go out, each touched file written once; this second's
+    // are held until the next tick.
+    heldLines_.reset();
+    heldLines_.emplace(log_);
     for (int i = 0; i < MonitorCount() && i < static_cast<int>(sites_.size()); ++i) {
         if (sites_[static_cast<std::size_t>(i)].active != 1) continue;
         SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(i)];

@@ -4,6 +4,14 @@
 
 namespace wexfold {
 
+namespace {
+
+// The queues this thread pushed to while holding its wakes, to be woken at its flush.
+thread_local bool holdingWakes = false;
+thread_local std::vector<std::shared_ptr<CheckQueue>> heldWakes;
+
+}  // namespace
+
 SiteCheck::SiteCheck(std::shared_ptr<SiteMonitor> monitor, std::shared_ptr<CheckQueue> queue,
                      std::string url, std::string user, std::string password)
     : url(std::move(url)),
@@ -14,7 +22,7 @@ SiteCheck::SiteCheck(std::shared_ptr<SiteMonitor> monitor, std::shared_ptr<Check
 
 bool SiteCheck::OnProgress(const ProgressReport& report) {
     CheckQueue::Item item;
-    item.check = shared_from_this();
+    item.check = this;
     item.progress = report.progress;
     item.progressMax = report.progressMax;
     item.statusCode = report.statusCode;
@@ -24,9 +32,9 @@ bool SiteCheck::OnProgress(const ProgressReport& report) {
 
 void SiteCheck::Finish(FetchOutcome outcome) {
     CheckQueue::Item item;
-    item.check = shared_from_this();
-    item.finished = true;
-    item.outcome = std::move(outcome);
+    item.check = this;
+    item.owner = shared_from_this();
+    item.outcome = std::make_unique<FetchOutcome>(std::move(outcome));
     queue_->Push(std::move(item));
 }
 
@@ -37,18 +45,34 @@ bool CheckQueue::Push(Item item) {
     bool first = false;
     {
         std::lock_guard lock(mutex_);
-        if (closed_ || (!item.finished && item.check->stopped_.load())) return false;
-        first = queued_.empty();
+        if (closed_ || (!item.outcome && item.check->stopped_.load())) return false;
+        first = !wakeDue_;
+        wakeDue_ = true;
         queued_.push_back(std::move(item));
     }
-    // One hand-over task for each batch: whatever is queued before it runs goes with it.
-    if (first) {
-        handover_->Post([weak = weak_from_this()] {
-            if (const auto queue = weak.lock()) queue->HandleQueued();
-        });
+    // One wake for each batch: whatever is queued before it is handled goes with it.
+    if (first && holdingWakes) {
+        heldWakes.push_back(shared_from_this());
+    } else if (first) {
+        Wake();
     }
     return true;
 }
+
+void CheckQueue::Wake() {
+    handover_->Post([weak = weak_from_this()] {
+        if (const auto queue = weak.lock()) queue->HandleQueued();
+    });
+}
+
+void CheckQueue::HoldWakes() { holdingWakes = true; }
+
+void CheckQueue::FlushWakes() {
+    for (const auto& queue : heldWakes) queue->Wake();
+    heldWakes.clear();
+}
+
+bool CheckQueue::WakesHeld() { return !heldWakes.empty(); }
 
 void CheckQueue::Stop(SiteCheck& check) {
     std::lock_guard lock(mutex_);
@@ -61,8 +85,13 @@ void CheckQueue::HandleQueued() {
         std::lock_guard lock(mutex_);
         if (closed_) return;
         batch.swap(queued_);
+        queued_.swap(spare_);
+        wakeDue_ = false;
     }
     if (!batch.empty()) handler_(batch);
+    batch.clear();
+    std::lock_guard lock(mutex_);
+    if (spare_.capacity() < batch.capacity()) spare_.swap(batch);
 }
 
 void CheckQueue::Close() {

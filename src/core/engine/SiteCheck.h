@@ -58,13 +58,15 @@ class SiteCheck final : public ProgressSink, public std::enable_shared_from_this
 class CheckQueue : public std::enable_shared_from_this<CheckQueue> {
   public:
     struct Item {
-        std::shared_ptr<SiteCheck> check;
-        bool finished = false;  // the check's end, with its outcome
+        // A progress report's check lives at least until its end is handled: the fetcher
+        // holds it until then, and the end's item holds it while queued.
+        SiteCheck* check = nullptr;
+        std::shared_ptr<SiteCheck> owner;  // set for the end only
         std::uint32_t progress = 0;
         std::uint32_t progressMax = 0;
         std::uint32_t statusCode = 0;
         std::string text;
-        FetchOutcome outcome;
+        std::unique_ptr<FetchOutcome> outcome;  // the check's end; null for a progress report
     };
     using Handler = std::function<void(std::vector<Item>& batch)>;
 
@@ -85,11 +87,23 @@ class CheckQueue : public std::enable_shared_from_this<CheckQueue> {
     // UI thread, at the exit: what is queued is dropped and nothing more is taken.
     void Close();
 
+    // A thread that holds its wakes queues its reports at once but wakes the UI thread only
+    // when it calls FlushWakes, so a fetcher thread busy with many checks wakes it once a
+    // while, not once a report. Both act on the calling thread only.
+    static void HoldWakes();
+    static void FlushWakes();
+    // Whether this thread holds a wake still to be flushed.
+    static bool WakesHeld();
+
   private:
+    void Wake();
+
     std::shared_ptr<SyncHandover> handover_;
     Handler handler_;
     std::mutex mutex_;
     std::vector<Item> queued_;
+    std::vector<Item> spare_;  // the last batch's storage, handed back to keep its capacity
+    bool wakeDue_ = false;  // a wake was made or held and nothing was handled since
     bool closed_ = false;
 };
 

@@ -50,6 +50,7 @@ struct SiteMonitor {
     std::string shownAddress;  // the address as shown and written: without the password
     std::uint16_t mode = MONITOR_IDLE;
     std::string statusText;
+    int statusLines = 1;  // CountLines(statusText), kept as lines are added
     std::int16_t siteIndex = 0;
     std::uint8_t gotResponse = 1;
     std::uint64_t bytesThisSecond = 0;

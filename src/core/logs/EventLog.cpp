@@ -1,10 +1,10 @@
 #include "core/logs/EventLog.h"
 
+#include <algorithm>
 #include <ctime>
 #include <system_error>
 
 #include "core/sites/SiteName.h"
-#include "core/sites/TextModeCodec.h"
 #include "core/text/TextFormat.h"
 
 namespace wexfold {
@@ -85,9 +85,14 @@ void EventLog::OpenSiteLog(SiteRecord& site, bool createFolders) {
 void EventLog::Append(const SiteRecord& site, std::string_view text) {
     const auto found = files_.find(site.logFile);
     if (found == files_.end()) return;
-    // One write per line, so a line is never split; flushed now or when the batch ends.
-    const std::string stored = EncodeTextMode(text);
-    std::fwrite(stored.data(), 1, stored.size(), found->second);
+    // Stored in text mode (each LF as CR LF) into the stream's buffer, so a line is never
+    // split; flushed now or when the batch ends.
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t lf = std::min(text.find('\n', from), text.size());
+        std::fwrite(text.data() + from, 1, lf - from, found->second);
+        if (lf < text.size()) std::fwrite("\r\n", 1, 2, found->second);
+        from = lf + 1;
+    }
     if (batches_ > 0) {
         touched_.insert(found->second);
     } else {

@@ -22,9 +22,11 @@ class PrintingView final : public WindowlessView {
 
     void SiteEvent(int siteIndex, const std::string& text) override {
         if (siteIndex < 0 || siteIndex >= static_cast<int>(sites_.size())) return;
-        std::string line = text;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        out_ << sites_[static_cast<std::size_t>(siteIndex)].name << ": " << line << '\n';
+        std::size_t length = text.size();
+        while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) --length;
+        line_.assign(sites_[static_cast<std::size_t>(siteIndex)].name).append(": ");
+        line_.append(text, 0, length).push_back('\n');
+        out_.write(line_.data(), static_cast<std::streamsize>(line_.size()));
     }
     void ShowWarning(const char* text) override { err_ << "Warning: " << text << std::endl; }
 
@@ -32,6 +34,7 @@ class PrintingView final : public WindowlessView {
     const std::vector<SiteRecord>& sites_;
     std::ostream& out_;
     std::ostream& err_;
+    std::string line_;  // kept, so printing a line allocates nothing
 };
 
 }  // namespace
@@ -59,13 +62,14 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
 
     EventLoop loop(*handover);
     loop.AddTimer(std::chrono::milliseconds(500), [&] { engine.AnimationTick(); });
-    loop.AddTimer(std::chrono::milliseconds(1000), [&] { engine.SchedulerTick(); });
-    // The printed lines go out once a round, not one by one.
-    const auto flushedExit = [&] {
+    // The printed lines go out once a second, not one by one.
+    loop.AddTimer(std::chrono::milliseconds(1000), [&] {
+        engine.SchedulerTick();
         out.flush();
-        return options.exitRequested();
-    };
-    while (!flushedExit()) loop.Run(std::chrono::hours(1), flushedExit);
+    });
+    while (!options.exitRequested()) {
+        loop.Run(std::chrono::hours(1), options.exitRequested);
+    }
 
     // Workers are released and stopped before anything is written, so no event runs between
     // the exit lines and the end.
