@@ -1,4 +1,4 @@
-// Figures of this process from /proc/self/status, for the benchmarks.
+// Figures of a process from /proc/PID/status (this one's by default), for the benchmarks.
 #pragma once
 
 #include <cstring>
@@ -6,8 +6,8 @@
 #include <string>
 
 // A field of /proc/self/status in kB (or a count for "Threads"); -1 when it is missing.
-inline long StatusField(const char* field) {
-    std::ifstream status("/proc/self/status");
+inline long StatusField(const char* field, const std::string& file = "/proc/self/status") {
+    std::ifstream status(file);
     std::string line;
     const std::size_t length = std::strlen(field);
     while (std::getline(status, line)) {

@@ -1,171 +1,210 @@
-// The engine under load: 256 sites fetching every second from a local HTTP server, through
-// the real engine (hand-over, workers, libcurl, log writing), beside the same number of
-// fetches made by a bare loop of fresh libcurl handles in the same run.
+// What a check costs the engine against the floor. Every side runs in a process of its own and
+// the server (nginx) in another, so each figure is the client's CPU only (user + system, from
+// wait4) divided by the checks it finished:
+//   engine     wexfold --headless over 256 sites fetching a 20 KB page every second, every
+//              detail logged, as a user runs it
+//   bare loop  a fresh libcurl easy handle per fetch, one fetch after another (bare_loop)
+//   work loop  the per-check work the product must do, done plainly: one multi handle, the
+//              body counted, the full-detail log lines written (work_loop)
+// for http and https (a CA and certificate made at run time). The sides alternate, each run
+// ROUNDS times; the median and spread are printed with the ratios to the bare loop. Last, the
+// engine against a server that answers each request after 5 s, at a 10 s and a 1 s interval,
+// with its peaks.
 //
-//   build/bin/engine_bench [seconds]     (default 30)
-#include <curl/curl.h>
-#include <httplib.h>
-#include <sys/resource.h>
+//   build-bench/bin/engine_bench [seconds a run (20)] [rounds (3)]
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
+#include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ProcStatus.h"
-#include "core/engine/CurlDownloader.h"
-#include "core/engine/EventLoop.h"
-#include "core/engine/MonitorEngine.h"
-#include "core/logs/EventLog.h"
+#include "core/sites/SiteListFile.h"
 #include "core/sites/SiteRecord.h"
+#include "fixtures/ChildProcess.h"
+#include "fixtures/LocalServers.h"
+#include "fixtures/TempFolder.h"
 
 using namespace wexfold;
+using namespace wexfold::testing;
 
 namespace {
 
 constexpr int kSites = 256;
-const std::string kBody(4096, 'x');
+constexpr std::size_t kPageBytes = 20 * 1024;
+constexpr int kSlowSeconds = 40;
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+enum class Side { kEngine, kBare, kWork };
+const char* const kSideNames[] = {"engine", "bare loop", "work loop"};
 
-// Starts the peak resident size afresh (the kernel's high-water mark).
-void ResetPeakRss() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
-class CountingView final : public WindowlessView {
-public:
-    void SiteEvent(int, const std::string& text) override {
-        if (text.rfind("..Access", 0) == 0) ++accesses;
-        if (text.rfind("! Failed!", 0) == 0) ++broken;
-    }
-    void ShowWarning(const char*) override { ++warnings; }
-
-    long accesses = 0;
-    long broken = 0;
-    long warnings = 0;
-};
-
-struct Figures {
+struct Run {
     long checks = 0;
     double cpu = 0;
-    double wall = 0;
     long peakRssKb = 0;
     long peakThreads = 0;
 };
 
-Figures RunEngine(const std::string& url, const std::filesystem::path& folder, int seconds) {
-    std::vector<SiteRecord> sites;
+struct Setup {
+    std::filesystem::path bin;     // where the programs are
+    std::filesystem::path folder;  // scratch space
+    int runs = 0;
+};
+
+// The number behind the first occurrence of prefix in the text, 0 when missing.
+long NumberAfter(const std::string& text, const std::string& prefix) {
+    const std::size_t at = text.find(prefix);
+    return at == std::string::npos ? 0 : std::atol(text.c_str() + at + prefix.size());
+}
+
+// A folder for the headless monitor: its site list of 256 sites and their log folders.
+void MakeSiteFolder(const std::filesystem::path& folder, const std::string& url, int interval) {
+    std::vector<SiteRecord> list;
     for (int i = 0; i < kSites; ++i) {
         SiteRecord site = NewSiteRecord();
         std::snprintf(site.name, sizeof site.name, "s%03d", i);
         std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s?site=%d", url.c_str(), i);
         site.active = 1;
-        site.intervalSeconds = 1;
+        site.intervalUnit = kIntervalSeconds;
+        site.intervalSeconds = interval;
         site.logEnabled = 1;
         site.logAllDetail = 1;
-        sites.push_back(site);
+        list.push_back(site);
+        std::filesystem::create_directories(folder / "log" / site.name);
     }
-    SystemClock clock;
-    EventLog log(clock, sites, folder);
-    for (SiteRecord& site : sites) log.OpenSiteLog(site);
-    CountingView view;
-    auto handover = std::make_shared<SyncHandover>();
-    auto downloader = std::make_shared<CurlDownloader>(CurlLimits{}, folder / "cache");
-    MonitorEngine engine(sites, log, view, downloader, handover);
-
-    Figures figures;
-    ResetPeakRss();
-    const double cpuStart = CpuSeconds();
-    const auto start = std::chrono::steady_clock::now();
-    EventLoop loop(*handover);
-    loop.AddTimer(std::chrono::milliseconds(500), [&] { engine.AnimationTick(); });
-    loop.AddTimer(std::chrono::milliseconds(1000), [&] {
-        engine.SchedulerTick();
-        figures.peakThreads = std::max(figures.peakThreads, StatusField("Threads"));
-    });
-    engine.ControlMonitor(kAllSites, true);
-    loop.Run(std::chrono::seconds(seconds));
-    engine.Shutdown(std::chrono::seconds(10));
-    figures.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    figures.cpu = CpuSeconds() - cpuStart;
-    figures.peakRssKb = StatusField("VmHWM");
-    figures.checks = view.accesses + view.broken;
-    if (view.broken + view.warnings > 0) {
-        std::printf("engine: %ld broken links, %ld thread warnings\n", view.broken, view.warnings);
-    }
-    return figures;
+    if (!SaveSiteList(list, (folder / "siteurl").string())) std::abort();
 }
 
-std::size_t Discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
-
-Figures RunBareLoop(const std::string& url, long fetches) {
-    Figures figures;
-    ResetPeakRss();
-    const double cpuStart = CpuSeconds();
-    const auto start = std::chrono::steady_clock::now();
-    for (long i = 0; i < fetches; ++i) {
-        CURL* curl = curl_easy_init();
-        const std::string address = url + "?site=" + std::to_string(i % kSites);
-        curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        if (curl_easy_perform(curl) == CURLE_OK) ++figures.checks;
-        curl_easy_cleanup(curl);
+// Runs the program for seconds (the loops end by themselves, the monitor is sent SIGTERM),
+// sampling its threads.
+Run RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
+               int seconds, bool terminate) {
+    const std::filesystem::path out = folder / "out.txt";
+    std::FILE* file = std::fopen(out.c_str(), "w");
+    const pid_t pid = StartChild(argv, folder, fileno(file));
+    std::fclose(file);
+    Run run;
+    const std::string status = "/proc/" + std::to_string(pid) + "/status";
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        run.peakThreads = std::max(run.peakThreads, StatusField("Threads", status));
     }
-    figures.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    figures.cpu = CpuSeconds() - cpuStart;
-    figures.peakRssKb = StatusField("VmHWM");
-    figures.peakThreads = StatusField("Threads");
-    return figures;
+    if (terminate) ::kill(pid, SIGTERM);
+    const ChildEnd ended = WaitChild(pid, std::chrono::seconds(60));
+    run.cpu = ended.cpuSeconds;
+    run.peakRssKb = ended.peakRssKb;
+    const std::string printed = FileText(out);
+    run.checks = NumberAfter(printed, terminate ? "wexfold: " : "checks ");
+    return run;
 }
 
-void Print(const char* name, const Figures& figures) {
-    std::printf("%-10s checks %7ld  wall %6.1f s  cpu %6.2f s  cpu/1000 checks %6.3f s  "
-                "peak rss %6ld kB  peak threads %4ld\n",
-                name, figures.checks, figures.wall, figures.cpu,
-                figures.checks ? 1000.0 * figures.cpu / static_cast<double>(figures.checks) : 0.0,
-                figures.peakRssKb, figures.peakThreads);
+Run RunSide(Side side, Setup& setup, const std::string& url, const std::string& caFile,
+            int seconds) {
+    const std::filesystem::path folder = setup.folder / ("run" + std::to_string(++setup.runs));
+    std::filesystem::create_directories(folder);
+    const std::string sites = std::to_string(kSites);
+    const std::string length = std::to_string(seconds);
+    Run run;
+    if (side == Side::kEngine) {
+        MakeSiteFolder(folder, url, 1);
+        if (!caFile.empty()) setenv("WEXFOLD_CA_FILE", caFile.c_str(), 1);
+        run = RunProgram({(setup.bin / "wexfold").string(), "--headless"}, folder, seconds, true);
+        unsetenv("WEXFOLD_CA_FILE");
+    } else if (side == Side::kBare) {
+        std::vector<std::string> argv{(setup.bin / "bare_loop").string(), url, sites, length};
+        if (!caFile.empty()) argv.push_back(caFile);
+        run = RunProgram(argv, folder, seconds, false);
+    } else {
+        std::vector<std::string> argv{(setup.bin / "work_loop").string(), url, sites, length,
+                                      folder.string()};
+        if (!caFile.empty()) argv.push_back(caFile);
+        run = RunProgram(argv, folder, seconds, false);
+    }
+    std::filesystem::remove_all(folder);
+    return run;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void Compare(const char* protocol, Setup& setup, const std::string& url,
+             const std::string& caFile, int seconds, int rounds) {
+    std::printf("%s: %d sites every second, %zu KB page, %d s a run, %d runs a side\n", protocol,
+                kSites, kPageBytes / 1024, seconds, rounds);
+    std::vector<double> perCheck[3];
+    std::vector<Run> runs[3];
+    for (int round = 0; round < rounds; ++round) {
+        for (int i = 0; i < 3; ++i) {
+            // The order turns each round, so no side always runs first or last.
+            const int side = (i + round) % 3;
+            const Run run = RunSide(static_cast<Side>(side), setup, url, caFile, seconds);
+            runs[side].push_back(run);
+            perCheck[side].push_back(run.checks > 0 ? 1e6 * run.cpu / run.checks : 0);
+        }
+    }
+    for (int side = 0; side < 3; ++side) {
+        const auto [low, high] = std::minmax_element(perCheck[side].begin(), perCheck[side].end());
+        long checks = 0, rss = 0, threads = 0;
+        for (const Run& run : runs[side]) {
+            checks = std::max(checks, run.checks);
+            rss = std::max(rss, run.peakRssKb);
+            threads = std::max(threads, run.peakThreads);
+        }
+        std::printf("  %-9s %7.1f us CPU per check (median; %.1f to %.1f), up to %ld checks a "
+                    "run, peak %.1f MB RSS, %ld threads\n",
+                    kSideNames[side], Median(perCheck[side]), *low, *high, checks, rss / 1024.0,
+                    threads);
+    }
+    const double bare = Median(perCheck[1]);
+    std::printf("  ratio engine / bare loop %.2f, work loop / bare loop %.2f\n",
+                Median(perCheck[0]) / bare, Median(perCheck[2]) / bare);
+}
+
+void SlowServer(Setup& setup, const std::string& url) {
+    std::printf("slow server (each answer after %d s), %d sites, %d s a run:\n", kLateSeconds,
+                kSites, kSlowSeconds);
+    for (const int interval : {10, 1}) {
+        const std::filesystem::path folder = setup.folder / ("slow" + std::to_string(interval));
+        std::filesystem::create_directories(folder);
+        MakeSiteFolder(folder, url, interval);
+        const Run run = RunProgram({(setup.bin / "wexfold").string(), "--headless"}, folder,
+                                   kSlowSeconds, true);
+        std::printf("  interval %2d s: peak %ld threads, peak %.1f MB RSS, %ld checks ended\n",
+                    interval, run.peakThreads, run.peakRssKb / 1024.0, run.checks);
+        std::filesystem::remove_all(folder);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
-    curl_global_init(CURL_GLOBAL_ALL);
-    httplib::Server server;
-    server.Get("/", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content(kBody, "text/plain");
-    });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread serving([&] { server.listen_after_bind(); });
-    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
-
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("wexfold-bench-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    std::printf("%d sites, interval 1 s, %d s, body %zu bytes, server on 127.0.0.1:%d\n", kSites,
-                seconds, kBody.size(), port);
-    const Figures engine = RunEngine(url, folder, seconds);
-    Print("engine", engine);
-    const Figures bare = RunBareLoop(url, engine.checks);
-    Print("bare loop", bare);
-    if (engine.checks > 0 && bare.checks > 0) {
-        const double ratio = (engine.cpu / static_cast<double>(engine.checks)) /
-                             (bare.cpu / static_cast<double>(bare.checks));
-        std::printf("ratio engine/bare cpu per check: %.2f\n", ratio);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    TempFolder temp;
+    Setup setup{std::filesystem::canonical("/proc/self/exe").parent_path(), temp.Path()};
+    for (const char* program : {"wexfold", "bare_loop", "work_loop"}) {
+        if (!std::filesystem::exists(setup.bin / program)) {
+            std::fprintf(stderr, "engine_bench: %s is missing beside it\n", program);
+            return 1;
+        }
     }
-    server.stop();
-    serving.join();
-    std::filesystem::remove_all(folder);
-    curl_global_cleanup();
+    const TestCertificates certificates(temp.Path());
+    const NginxServer http(temp.Path(), &certificates,
+                           std::chrono::seconds(6 * seconds * rounds + 4 * kSlowSeconds + 120));
+    std::ofstream(temp.Path() / "nginx/www/page20k", std::ios::binary) << std::string(kPageBytes, 'x');
+    Compare("http", setup, http.Url("/page20k"), "", seconds, rounds);
+    Compare("https", setup, http.Url("/page20k", NginxServer::Tls::kTrusted),
+            certificates.CaFile().string(), seconds, rounds);
+    SlowServer(setup, http.Url("/late"));
     return 0;
 }

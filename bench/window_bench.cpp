@@ -27,6 +27,7 @@
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
 #include "core/sites/SiteListFile.h"
 #include "core/sites/SiteRecord.h"
 
@@ -90,6 +91,7 @@ int RunCase(int sites, int seconds) {
     MessageBoxPrompter prompter;
     WindowServices services;
     services.downloader = std::make_shared<CurlDownloader>();
+    services.fetcher = std::make_shared<CurlFetchLoop>();
     services.clock = &clock;
     services.prompter = &prompter;
     services.runMenu = [](QMenu&, const QPoint&) { return 0; };

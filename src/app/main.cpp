@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -10,7 +11,8 @@
 #include <vector>
 
 #include "app/shell/T_wexfoldApp.h"
-#include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
+#include "core/engine/OpenFileLimit.h"
 #include "core/logs/Clock.h"
 #include "core/logs/ReportCommand.h"
 #include "core/server/HeadlessMonitor.h"
@@ -72,7 +74,10 @@ int Headless(const std::optional<wexfold::MetricsAddress>& metrics) {
     sigaction(SIGTERM, &action, nullptr);
     const wexfold::SystemClock clock;
     wexfold::HeadlessOptions options;
-    options.downloader = std::make_shared<wexfold::CurlDownloader>();
+    wexfold::CurlLimits limits;
+    // https sites are verified against these authorities instead of the system's.
+    if (const char* authorities = std::getenv("WEXFOLD_CA_FILE")) limits.caFile = authorities;
+    options.fetcher = std::make_shared<wexfold::CurlFetchLoop>(limits);
     options.clock = &clock;
     options.exitRequested = [] { return exitSignal != 0; };
     options.metrics = metrics;
@@ -108,6 +113,7 @@ int Window(int argc, char** argv, const std::optional<wexfold::MetricsAddress>& 
 }  // namespace
 
 int main(int argc, char** argv) {
+    wexfold::RaiseOpenFileLimit();
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::optional<wexfold::MetricsAddress> metrics;
     // Qt's own options (-platform, -style ...) go to the desktop program.

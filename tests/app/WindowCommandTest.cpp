@@ -128,7 +128,7 @@ TEST_F(WindowTest, ExitAskedNoWritesNothingAndYesWritesTheExitLines) {
     EXPECT_NE(FileText("log/home/03102026").find("Exit program.  12:00:00 03/10 2026 \r\n"),
               std::string::npos);
     EXPECT_TRUE(std::filesystem::exists("update.date"));
-    EXPECT_EQ(window->Engine().RunningWorkers(), 0);
+    EXPECT_EQ(window->Engine().FetchesInFlight(), 0);
 }
 
 }  // namespace

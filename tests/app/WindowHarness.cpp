@@ -79,6 +79,7 @@ void WindowTest::WriteSites(const std::vector<std::pair<std::string, bool>>& sit
 void WindowTest::Open() {
     WindowServices services;
     services.downloader = downloader;
+    services.fetcher = std::make_shared<ThreadedFetcher>(downloader);
     services.clock = &clock;
     services.prompter = &prompter;
     services.trayIcon = false;

@@ -19,6 +19,7 @@
 #include "core/logs/Clock.h"
 #include "core/sites/SiteListFile.h"
 #include "fixtures/TempFolder.h"
+#include "fixtures/ThreadedFetcher.h"
 
 namespace wexfold::testing {
 

@@ -12,8 +12,8 @@
 #include "app/window/DesktopNotifier.h"
 #include "core/engine/CurlDownloader.h"
 #include "core/sites/SiteAddress.h"
-#include "fixtures/LocalHttpServer.h"
-#include "fixtures/RawSocketServers.h"
+#include "fixtures/FaultServer.h"
+#include "fixtures/LocalServers.h"
 
 namespace wexfold::testing {
 namespace {
@@ -47,9 +47,9 @@ TEST_F(WindowTest, HealthBadgesTooltipsTrayAndOneNotificationForDownAndBack) {
     notifier = std::make_shared<DesktopNotifier>(
         QDBusConnection::connectToBus(address, address + "client"));
     downloader = std::make_shared<CurlDownloader>(CurlLimits{}, folder.Path() / "cache");
-    LocalHttpServer http;
+    const NginxServer http(folder.Path());
     RefusingPort refused;
-    const std::string page = http.Url(routes::kPage);
+    const std::string page = http.Url("/page");
     const std::string dead = "http://127.0.0.1:" + std::to_string(refused.Port()) + "/";
     std::vector<SiteRecord> sites{TestSite("up", true), TestSite("flaky", true, page),
                                   TestSite("quiet", true, dead), TestSite("off", false, page)};

@@ -37,7 +37,7 @@ TEST_F(WindowTest, ExportAndImportKeepEachRecordsStateAndRefuseUnusableNames) {
     EXPECT_EQ(ListNames(), (std::vector<std::string>{"home", "shop", "two"}));
     // The replaced site was not restarted: its monitor took the new address and state.
     EXPECT_EQ(window->Engine().Monitor(0).fetchUrl, "http://second.test/");
-    EXPECT_EQ(window->Engine().RunningWorkers(), 1);
+    EXPECT_EQ(window->Engine().FetchesInFlight(), 1);
     EXPECT_TRUE(std::filesystem::is_directory("log/two"));
     EXPECT_NE(FileText("siteurl").find("second.test"), std::string::npos);
 }
@@ -57,7 +57,7 @@ TEST_F(WindowTest, FirstAddedSiteIsComposedLoggedSavedAndShownAndThe257thRefused
     window->OnSiteAdded(0);
     EXPECT_STREQ(window->Sites()[0].fetchUrl, "http://new.test:8080/a?b=1");
     EXPECT_EQ(ListNames(), std::vector<std::string>{"new"});
-    EXPECT_EQ(window->Engine().RunningWorkers(), 1);
+    EXPECT_EQ(window->Engine().FetchesInFlight(), 1);
     EXPECT_NE(FileText("siteurl").find("new.test:8080"), std::string::npos);
     EXPECT_EQ(FileText("log/new/03102026").rfind("* 10 seconds interval time.", 0), 0u);
     // The first site fills the Report and Statistics pages, and the Statistics page shows.

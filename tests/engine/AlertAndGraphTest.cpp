@@ -16,7 +16,7 @@ std::vector<std::string> Texts(const AlertPaint& paint) {
 
 TEST(AlertStateTest, CountdownRunsFiveAndAHalfSeconds) {
     AlertState alert;
-    EXPECT_FALSE(alert.BrokenLink(" t ", "http://a/", 0, 0));
+    EXPECT_FALSE(alert.BrokenLink(" t ", "http://a/", 0, 0).has_value());
     std::vector<std::string> countdown;
     for (int step = 0; step <= 10; ++step) {
         const AlertPaint paint = alert.Paint();
@@ -63,17 +63,20 @@ TEST(AlertStateTest, PaintPlacesTextsInTheCorner) {
 
 TEST(AlertStateTest, LostMinutesResetWhenTheSiteConditionIsMet) {
     AlertState alert;
+    // The minutes line of each alert, and of the picture painted at once ("-": none painted).
     std::vector<std::string> minutes;
-    std::vector<bool> atOnce;
+    std::vector<std::string> atOnce;
     for (int link = 1; link <= 7; ++link) {
-        atOnce.push_back(alert.BrokenLink(" t ", "u", 1, 1));
-        const AlertPaint paint = alert.Paint();
-        minutes.push_back(paint.texts.size() == 5 ? paint.texts[3].text : "-");
+        const auto paint = alert.BrokenLink(" t ", "u", 1, 1);
+        atOnce.push_back(paint ? paint->texts[3].text + " " + paint->texts[4].text : "-");
+        const AlertPaint next = alert.Paint();
+        minutes.push_back(next.texts.size() == 5 ? next.texts[3].text : "-");
     }
     const std::vector<std::string> expected{"0 Minutes.", "0 Minutes.", "0 Minutes.",
                                             "0 Minutes.", "0 Minutes.", "1 Minutes.", "-"};
     EXPECT_EQ(minutes, expected);
-    EXPECT_EQ(atOnce, (std::vector<bool>{false, false, false, false, false, false, true}));
+    EXPECT_EQ(atOnce, (std::vector<std::string>{"-", "-", "-", "-", "-", "-",
+                                                "1 Minutes. Close after 5 Seconds."}));
     EXPECT_EQ(alert.lostSeconds, 0);
 }
 

@@ -1,4 +1,4 @@
-// The synchronous hand-over between threads and the status callback's three modes.
+// The hand-over between threads and the update downloads' status callback.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -31,7 +31,7 @@ TEST(SyncHandoverTest, SendRunsOnTheUiThreadAndWaitsForIt) {
     EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
-TEST(SyncHandoverTest, CloseReleasesWaitingSendersUnrun) {
+TEST(SyncHandoverTest, CloseReleasesSendersAndDropsPostedTasksUnrun) {
     SyncHandover handover;
     std::atomic<int> ran{0};
     std::atomic<int> refused{0};
@@ -41,15 +41,34 @@ TEST(SyncHandoverTest, CloseReleasesWaitingSendersUnrun) {
             if (!handover.Send([&] { ++ran; })) ++refused;
         });
     }
+    EXPECT_TRUE(handover.Post([&] { ++ran; }));
     while (refused.load() + ran.load() < 3) {
         handover.Close();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     for (auto& worker : workers) worker.join();
+    handover.Drain();
     EXPECT_EQ(ran.load(), 0);
     EXPECT_EQ(refused.load(), 3);
     EXPECT_FALSE(handover.Send([&] { ++ran; }));
+    EXPECT_FALSE(handover.Post([&] { ++ran; }));
     EXPECT_EQ(ran.load(), 0);
+}
+
+TEST(SyncHandoverTest, PostedAndSentTasksRunInOrderWithOneWakePerBatch) {
+    std::atomic<int> wakes{0};
+    SyncHandover handover([&] { ++wakes; });
+    std::vector<int> order;
+    // Posts waiting together cost one wake; the send after them at most one more.
+    handover.Post([&] { order.push_back(1); });
+    handover.Post([&] { order.push_back(2); });
+    EXPECT_EQ(wakes.load(), 1);
+    std::thread worker([&] { handover.Send([&] { order.push_back(3); }); });
+    EventLoop loop(handover);
+    loop.Run(std::chrono::seconds(5), [&] { return order.size() == 3; });
+    worker.join();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_LE(wakes.load(), 2);
 }
 
 class CallbackTest : public ::testing::Test {
@@ -66,16 +85,6 @@ protected:
     std::vector<std::uint32_t> delivered;
 };
 
-TEST_F(CallbackTest, SiteModeForwardsUntilStopped) {
-    callback.mode = MONITOR_RUNNING;
-    EXPECT_TRUE(callback.OnProgress(kReport));
-    EXPECT_FALSE(callback.StopRequested());
-    callback.mode = MONITOR_STOPPED;
-    EXPECT_FALSE(callback.OnProgress(kReport));
-    EXPECT_TRUE(callback.StopRequested());
-    EXPECT_EQ(delivered, std::vector<std::uint32_t>{kStatusDownloading});
-}
-
 TEST_F(CallbackTest, UpdateModeAbortsOnlyOnItsCancelEvent) {
     EXPECT_TRUE(callback.OnProgress(kReport));
     EXPECT_FALSE(callback.StopRequested());
@@ -90,13 +99,14 @@ TEST_F(CallbackTest, UpdateModeAbortsOnlyOnItsCancelEvent) {
     EXPECT_EQ(delivered, expected);
 }
 
-TEST_F(CallbackTest, ClosedHandoverAbortsEveryMode) {
-    callback.mode = MONITOR_RUNNING;
-    handover->Close();
+TEST_F(CallbackTest, StoppedModeOrClosedHandoverAborts) {
+    callback.mode = MONITOR_STOPPED;
     EXPECT_FALSE(callback.OnProgress(kReport));
     EXPECT_TRUE(callback.StopRequested());
     callback.mode = MONITOR_IDLE;
+    handover->Close();
     EXPECT_FALSE(callback.OnProgress(kReport));
+    EXPECT_TRUE(callback.StopRequested());
     EXPECT_TRUE(delivered.empty());
 }
 

@@ -1,5 +1,5 @@
-// Fetches through libcurl that do not end in a body: refused and malformed addresses, servers
-// that never answer or stall, and transfers the caller stops or aborts.
+// Fetches through libcurl that do not end in a body: refused and malformed addresses, places
+// without a server, and transfers the caller stops or aborts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +8,8 @@
 
 #include "CurlSink.h"
 #include "core/engine/CurlDownloader.h"
-#include "fixtures/LocalHttpServer.h"
-#include "fixtures/RawSocketServers.h"
+#include "fixtures/FaultServer.h"
+#include "fixtures/LocalServers.h"
 #include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {
@@ -74,43 +74,10 @@ TEST_F(CurlFailureTest, PlacesWithoutAServerEndWithoutAnAnswer) {
     EXPECT_TRUE(FolderEntries(Cache()).empty());
 }
 
-TEST_F(CurlFailureTest, SilentOrCutTransfersEndAtTheirLimits) {
-    SilentServer silent;
-    LocalHttpServer http;
-    CurlLimits limits;
-    limits.stallSeconds = 2;
-    CurlDownloader downloader = MakeDownloader(limits);
-
-    CurlSink quiet;
-    const auto start = Clock::now();
-    const FetchOutcome hung =
-        downloader.Fetch("http://127.0.0.1:" + std::to_string(silent.Port()) + "/", quiet);
-    EXPECT_EQ(hung.result, FetchResult::kFinished);
-    EXPECT_NE(hung.error, "");
-    EXPECT_LT(SecondsSince(start), 10.0);
-    EXPECT_EQ(silent.Accepted(), 1);
-    EXPECT_EQ(quiet.Count(4), 0);
-
-    CurlSink cut;
-    const FetchOutcome shortBody = downloader.Fetch(http.Url(routes::kCut), cut);
-    EXPECT_EQ(shortBody.result, FetchResult::kFinished);
-    EXPECT_NE(shortBody.error, "");
-    EXPECT_EQ(cut.Count(14), 0);
-
-    CurlLimits small;
-    small.maxBodyBytes = 1 << 20;
-    CurlDownloader capped = MakeDownloader(small);
-    CurlSink big;
-    const FetchOutcome tooLarge = capped.Fetch(http.Url(routes::kBig), big);
-    EXPECT_EQ(tooLarge.result, FetchResult::kFinished);
-    EXPECT_NE(tooLarge.error.find("larger"), std::string::npos);
-    EXPECT_LE(std::filesystem::file_size(tooLarge.file), small.maxBodyBytes);
-}
-
 TEST_F(CurlFailureTest, StopEndsATransferWithinAboutASecond) {
-    LocalHttpServer http;
+    NginxServer http(temp_.Path());
     CurlDownloader downloader = MakeDownloader();
-    for (const auto* route : {routes::kSlow, routes::kLate}) {
+    for (const auto* route : {"/limited", "/late"}) {
         CurlSink sink;
         std::thread stopper([&sink] {
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -122,7 +89,7 @@ TEST_F(CurlFailureTest, StopEndsATransferWithinAboutASecond) {
         stopper.join();
         EXPECT_EQ(outcome.result, FetchResult::kFinished) << route;
         EXPECT_EQ(outcome.error, "aborted") << route;
-        // The slow route takes ten seconds and the late one eight when left alone.
+        // Left alone, the limited body takes some fifty seconds and the late page five.
         EXPECT_LT(seconds, 3.0) << route;
         EXPECT_EQ(sink.Count(6), 0) << route;
         std::filesystem::remove(outcome.file);
@@ -130,14 +97,14 @@ TEST_F(CurlFailureTest, StopEndsATransferWithinAboutASecond) {
 }
 
 TEST_F(CurlFailureTest, AbortAnswerEndsTheTransferAtThatReport) {
-    LocalHttpServer http;
+    NginxServer http(temp_.Path());
     CurlDownloader downloader = MakeDownloader();
     for (const std::uint32_t at : {kStatusFindingResource, kStatusConnecting,
                                    kStatusSendingRequest, kStatusMimeType,
                                    kStatusBeginDownload, kStatusDownloading}) {
         CurlSink sink;
         sink.answer = [at](const Recorded& report) { return report.code != at; };
-        const FetchOutcome outcome = downloader.Fetch(http.Url(routes::kSlow), sink);
+        const FetchOutcome outcome = downloader.Fetch(http.Url("/limited"), sink);
         EXPECT_EQ(outcome.result, FetchResult::kFinished) << at;
         EXPECT_EQ(outcome.error, "aborted") << at;
         EXPECT_EQ(sink.Codes().back(), at);

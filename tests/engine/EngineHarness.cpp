@@ -33,7 +33,7 @@ SiteRecord TestSite(const char* name, const char* host, std::uint8_t logAllDetai
 }
 
 EngineTest::EngineTest()
-    : downloader(std::make_shared<ScriptedDownloader>(folder.Path())),
+    : downloader(std::make_shared<ScriptedDownloader>()),
       handover(std::make_shared<SyncHandover>()) {
     downloader->SetDefault(AnsweredFetch());
 }
@@ -45,7 +45,8 @@ EngineTest::~EngineTest() {
 void EngineTest::StartEngine() {
     log = std::make_unique<EventLog>(clock, sites, folder.Path());
     for (SiteRecord& site : sites) log->OpenSiteLog(site);
-    engine = std::make_unique<MonitorEngine>(sites, *log, view, downloader, handover);
+    engine = std::make_unique<MonitorEngine>(
+        sites, *log, view, std::make_shared<ThreadedFetcher>(downloader), handover);
 }
 
 bool EngineTest::PumpUntil(const std::function<bool()>& done) {
@@ -55,7 +56,12 @@ bool EngineTest::PumpUntil(const std::function<bool()>& done) {
 }
 
 bool EngineTest::PumpUntilIdle() {
-    return PumpUntil([this] { return engine->RunningWorkers() == 0; });
+    return PumpUntil([this] {
+        for (int i = 0; i < engine->MonitorCount(); ++i) {
+            if (!engine->Monitor(i).checks.empty()) return false;
+        }
+        return engine->FetchesInFlight() == 0;
+    });
 }
 
 std::string EngineTest::LogOf(const SiteRecord& site) {

@@ -17,6 +17,7 @@
 #include "core/logs/EventLog.h"
 #include "engine/ScriptedDownloader.h"
 #include "fixtures/TempFolder.h"
+#include "fixtures/ThreadedFetcher.h"
 
 namespace wexfold::testing {
 
@@ -72,7 +73,7 @@ protected:
     // Runs hand-over tasks until done() holds or two seconds have passed; false on timeout.
     bool PumpUntil(const std::function<bool()>& done);
 
-    // Runs until every worker has ended.
+    // Runs until every check has ended and its end been handled.
     bool PumpUntilIdle();
 
     // The bytes stored in a site's log file for today.

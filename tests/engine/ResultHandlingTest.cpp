@@ -1,6 +1,9 @@
 // The handler of every site result, called directly on sites that have no fetch running.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "core/sites/SiteAddress.h"
 #include "engine/EngineHarness.h"
 
 namespace wexfold::testing {
@@ -20,14 +23,18 @@ class ResultHandlingTest : public EngineTest {
         StartEngine();
         engine->ControlMonitor(kAllSites, true);
         // Start-up made one "stopped" event per site; the tests count from none.
-        for (int i = 0; i < engine->MonitorCount(); ++i) engine->Monitor(i).statusText.clear();
+        for (int i = 0; i < engine->MonitorCount(); ++i) {
+            engine->Monitor(i).statusText.clear();
+            engine->Monitor(i).statusLines = 1;
+        }
         view.events.clear();
     }
 
     void Report(int site, std::uint32_t code, std::uint32_t progress = 0,
-                std::uint32_t progressMax = 0, const char* text = "") {
+                std::uint32_t progressMax = 0, const char* text = "",
+                FetchCourse* course = nullptr) {
         const ProgressReport report{progress, progressMax, code, text};
-        engine->HandleResult(site, RESULT_PROGRESS, &report);
+        engine->HandleResult(site, RESULT_PROGRESS, &report, nullptr, course);
     }
 
     // One fetch cycle that never got past connecting, so it ends as a broken link.
@@ -61,13 +68,15 @@ TEST_F(ResultHandlingTest, LogRulesFollowTheSiteOptions) {
 }
 
 TEST_F(ResultHandlingTest, AccessOrBrokenLinkComesFromReportsAboveTwo) {
-    AddIdleSite("one", "a.test");
+    AddIdleSite("one", "joe:p@ss@a.test");
+    ASSERT_TRUE(AssignUser(sites[0].url, "joe") && AssignPassword(sites[0].url, "p@ss"));
     StartIdle();
     EXPECT_EQ(engine->Health(0).verdict, Verdict::kUnchecked);
     BrokenCycle(0);
     EXPECT_EQ(view.EventsOf(0).back(), "! Failed! can't connectivy. end of " + kStamp + "\r\n");
     EXPECT_EQ(engine->alert.alertStep, 0);
-    EXPECT_EQ(engine->alert.alertUrl, "http://a.test/");
+    // The alert shows the address with the user name and without the password.
+    EXPECT_EQ(engine->alert.alertUrl, "http://joe@a.test/");
     EXPECT_EQ(engine->Health(0).verdict, Verdict::kDown);
 
     engine->alert.alertStep = -1;
@@ -148,35 +157,39 @@ TEST_F(ResultHandlingTest, IntervalChangeIsLoggedAlwaysWithoutLineEnd) {
     EXPECT_EQ(engine->Monitor(0).statusText.find("Reset interval"), std::string::npos);
 }
 
-TEST_F(ResultHandlingTest, ByteAccountingSharesOnePositionPair) {
+TEST_F(ResultHandlingTest, ByteAccountingFollowsEachFetch) {
     AddIdleSite("one", "a.test");
     AddIdleSite("two", "b.test", 0);
     AddIdleSite("three", "c.test");
     StartIdle();
-    Report(0, kStatusBeginDownload, 1000);
-    Report(0, kStatusDownloading, 5000);
-    EXPECT_EQ(engine->Monitor(0).bytesThisSecond, 5000u);
-    // The other site's smaller position counts as going backwards.
-    Report(1, kStatusBeginDownload, 700);
-    EXPECT_EQ(engine->Monitor(1).bytesThisSecond, 0u);
-    Report(1, kStatusDownloading, 1500);
-    EXPECT_EQ(engine->Monitor(1).bytesThisSecond, 800u);
-    Report(1, kStatusEndDownload, 1500);
-    EXPECT_EQ(engine->progressNow, 0u);
-    Report(0, kStatusDownloading, 6000);
-    EXPECT_EQ(engine->Monitor(0).bytesThisSecond, 11000u);
+    // Two fetches of site one overlap with one of site two; each position counts against the
+    // last one of its own fetch.
+    FetchCourse first, second, other;
+    const std::vector<std::tuple<int, std::uint32_t, std::uint32_t, FetchCourse*, std::uint64_t>>
+        steps = {{0, kStatusBeginDownload, 1000, &first, 1000},
+                 {0, kStatusDownloading, 5000, &first, 5000},
+                 {1, kStatusBeginDownload, 700, &other, 700},
+                 {0, kStatusBeginDownload, 300, &second, 5300},
+                 {1, kStatusDownloading, 1500, &other, 1500},
+                 {0, kStatusDownloading, 6000, &first, 6300},
+                 {0, kStatusDownloading, 6000, &first, 6300},
+                 {0, kStatusEndDownload, 6000, &first, 6300},
+                 {0, kStatusDownloading, 9000, nullptr, 6300}};
+    for (const auto& [site, code, position, course, bytes] : steps) {
+        Report(site, code, position, position, "", course);
+        EXPECT_EQ(engine->Monitor(site).bytesThisSecond, bytes) << site << " at " << position;
+    }
 
     view.events.clear();
     engine->HandleResult(-1, RESULT_SPEED_TICK);
     ASSERT_EQ(view.events.size(), 2u);
     EXPECT_EQ(view.events[0].site, 0);
-    EXPECT_EQ(view.events[0].text, ".Download speed: 10 kb/s " + kStamp + "\r\n");
-    EXPECT_EQ(view.events[1].text, ".Download speed: 0 kb/s " + kStamp + "\r\n");
+    EXPECT_EQ(view.events[0].text, ".Download speed: 6 kb/s " + kStamp + "\r\n");
+    EXPECT_EQ(view.events[1].text, ".Download speed: 1 kb/s " + kStamp + "\r\n");
     EXPECT_EQ(engine->Monitor(0).bytesThisSecond, 0u);
-    EXPECT_EQ(engine->Health(0).lastSpeedKb, 10);
-    EXPECT_EQ(engine->progressBefore, engine->progressNow);
+    EXPECT_EQ(engine->Health(0).lastSpeedKb, 6);
     // Speed lines are logged only with full detail, and never join the detail text.
-    EXPECT_NE(LogOf(sites[0]).find(".Download speed: 10 kb/s"), std::string::npos);
+    EXPECT_NE(LogOf(sites[0]).find(".Download speed: 6 kb/s"), std::string::npos);
     EXPECT_EQ(LogOf(sites[1]).find(".Download speed"), std::string::npos);
     EXPECT_EQ(engine->Monitor(0).statusText.find(".Download speed"), std::string::npos);
 }
@@ -190,7 +203,8 @@ TEST_F(ResultHandlingTest, PageSiteBytesReachTheGraphBeforeTheSpeedTick) {
     engine->statisticsUrl = "http://a.test/";
     engine->statisticsSiteActive = 1;
     view.graphVisible = true;
-    Report(0, kStatusBeginDownload, 3000);
+    FetchCourse course;
+    Report(0, kStatusBeginDownload, 3000, 0, "", &course);
     EXPECT_EQ(engine->statisticsBytes, 3000u);
     engine->SchedulerTick();
     ASSERT_EQ(view.graphBytes.size(), 1u);
@@ -211,7 +225,6 @@ TEST_F(ResultHandlingTest, UnknownSitesAreIgnored) {
     engine->HandleResult(-3, RESULT_STOPPED);
     EXPECT_TRUE(view.EventsOf(7).empty());
     EXPECT_EQ(view.events.size(), 1u);
-    EXPECT_EQ(engine->progressBefore, 400u);
 }
 
 TEST_F(ResultHandlingTest, AnimationCyclesActiveSitesAndEndsTheAlert) {

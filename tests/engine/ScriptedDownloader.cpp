@@ -1,7 +1,6 @@
 #include "engine/ScriptedDownloader.h"
 
 #include <chrono>
-#include <fstream>
 
 namespace wexfold::testing {
 
@@ -52,7 +51,7 @@ FetchScript ScriptedDownloader::Next(const std::string& url) {
 }
 
 FetchOutcome ScriptedDownloader::Fetch(const std::string& url, ProgressSink& sink,
-                                       const std::filesystem::path& destination) {
+                                       const std::filesystem::path&) {
     const FetchScript script = Next(url);
     std::size_t slot = 0;
     {
@@ -62,11 +61,6 @@ FetchOutcome ScriptedDownloader::Fetch(const std::string& url, ProgressSink& sin
     }
     FetchRecord record;
     record.url = url;
-    if (script.result == FetchResult::kFinished) {
-        record.file =
-            destination.empty() ? cacheFolder_ / ("fetch" + std::to_string(slot)) : destination;
-        std::ofstream(record.file) << "body";
-    }
     auto passGate = [&](const std::shared_ptr<Gate>& gate) {
         if (!gate || gate->Wait(sink)) return true;
         record.stopSeen = sink.StopRequested();
@@ -85,7 +79,6 @@ FetchOutcome ScriptedDownloader::Fetch(const std::string& url, ProgressSink& sin
     record.ended = true;
     FetchOutcome outcome;
     outcome.result = script.result;
-    outcome.file = record.file;
     std::lock_guard lock(mutex_);
     records_[slot] = std::move(record);
     return outcome;

@@ -4,7 +4,6 @@
 
 #include <condition_variable>
 #include <deque>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -51,14 +50,10 @@ struct FetchRecord {
     bool aborted = false;     // a report was answered "abort"
     bool stopSeen = false;    // StopRequested turned true at a gate
     bool ended = false;
-    std::filesystem::path file;
 };
 
 class ScriptedDownloader final : public Downloader {
-public:
-    explicit ScriptedDownloader(std::filesystem::path cacheFolder)
-        : cacheFolder_(std::move(cacheFolder)) {}
-
+  public:
     // Scripts are used in the order queued, each by the next fetch of its address (any
     // address when url is empty); when none fits, the default one plays.
     void Queue(FetchScript script, std::string url = {});
@@ -73,7 +68,6 @@ public:
 private:
     FetchScript Next(const std::string& url);
 
-    std::filesystem::path cacheFolder_;
     mutable std::mutex mutex_;
     std::deque<std::pair<std::string, FetchScript>> queued_;
     FetchScript default_;

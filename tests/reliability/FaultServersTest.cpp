@@ -1,27 +1,27 @@
-// The fault servers against the libcurl downloader: each fault ends the fetch the way a broken
-// site must (bounded, with the right reports and error), a 1 GB body never sits in memory,
-// and a server keeps its bounds and stops at once.
+// Broken servers against the libcurl downloader: nginx, vsftpd and the hand-written faults.
+// Each fault ends the fetch the way a broken site must (bounded, with the right reports and
+// error), and a 1 GiB body never sits in memory.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <fstream>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 #include "ProcStatus.h"
 #include "core/engine/CurlDownloader.h"
-#include "fixtures/FaultServers.h"
+#include "fixtures/FaultServer.h"
+#include "fixtures/LocalServers.h"
 #include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {
 namespace {
 
+using Tls = NginxServer::Tls;
+
 class ReportLog final : public ProgressSink {
-public:
+  public:
     bool OnProgress(const ProgressReport& report) override {
         std::lock_guard lock(mutex_);
         reports_.push_back(report.statusCode);
@@ -40,13 +40,14 @@ public:
     }
     std::uint32_t endProgress = 0;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<std::uint32_t> reports_;
 };
 
 struct Expected {
-    Fault fault;
+    const char* fault;
+    std::string url;
     const char* error;  // a part of the error; empty for success
     bool answered;
     bool mimeType;
@@ -56,6 +57,9 @@ struct Expected {
 TEST(FaultServersTest, EveryFaultEndsTheFetchWithItsOwnError) {
     TempFolder folder;
     const TestCertificates certificates(folder.Path());
+    NginxServer http(folder.Path(), &certificates);
+    FaultServer faults;
+    RefusingPort refusing;
     CurlLimits limits;
     limits.connectTimeoutSeconds = 5;
     limits.stallSeconds = 2;
@@ -63,25 +67,33 @@ TEST(FaultServersTest, EveryFaultEndsTheFetchWithItsOwnError) {
     limits.caFile = certificates.CaFile();
     CurlDownloader downloader(limits, folder.Path() / "cache");
 
-    const std::vector<Expected> table = {
-        {Fault::kHealthy, "", true, true, true},
-        {Fault::kRefuse, "connect", false, false, false},
-        {Fault::kSilent, "too slow", true, false, false},
-        {Fault::kStallAfterHeaders, "too slow", true, true, false},
-        {Fault::kDrip, "Operation", true, true, true},
-        {Fault::kResetMidBody, "reset", true, true, true},
-        {Fault::kHugeBody, "larger than", true, true, true},
-        {Fault::kRedirectLoop, "redirects", true, true, false},
-        {Fault::kMalformedStatus, "HTTP/0.9", true, false, false},
-        {Fault::kExpiredCertificate, "expired", false, false, false},
-        {Fault::kSelfSignedCertificate, "self-signed", false, false, false},
-        {Fault::kFtpBadLogin, "530", true, false, false},
+    std::vector<Expected> table = {
+        {"healthy", http.Url("/page"), "", true, true, true},
+        {"refuse", "http://127.0.0.1:" + std::to_string(refusing.Port()) + "/", "connect", false,
+         false, false},
+        {"silent", faults.Url("/silent"), "too slow", false, false, false},
+        {"reset-early", faults.Url("/reset-early"), "reset", false, false, false},
+        {"stall", faults.Url("/stall"), "too slow", true, true, false},
+        {"drip", http.Url("/drip"), "Operation", true, false, false},
+        {"reset", faults.Url("/reset"), "reset", true, true, true},
+        {"huge", http.Url("/huge"), "larger than", true, true, true},
+        {"redirect", http.Url("/loop"), "redirects", true, true, false},
+        {"malformed", faults.Url("/malformed"), "HTTP/0.9", true, false, false},
+        {"expired", http.Url("/page", Tls::kExpired), "expired", false, false, false},
+        {"selfsig", http.Url("/page", Tls::kSelfSigned), "self-signed", false, false, false},
     };
+    std::unique_ptr<VsftpdServer> ftp;
+    if (VsftpdServer::Unavailable().empty()) {
+        ftp = std::make_unique<VsftpdServer>(folder.Path());
+        table.push_back({"ftp530",
+                         "ftp://" + std::string(kSiteUser) +
+                             ":wrong@127.0.0.1:" + std::to_string(ftp->Port()) + "/file.txt",
+                         "530", true, false, false});
+    }
     for (const Expected& want : table) {
-        SCOPED_TRACE(FaultName(want.fault));
-        FaultServer server(want.fault, &certificates);
+        SCOPED_TRACE(want.fault);
         ReportLog reports;
-        const FetchOutcome outcome = downloader.Fetch(server.Url("/file.txt"), reports);
+        const FetchOutcome outcome = downloader.Fetch(want.url, reports);
         // Only an address that cannot be fetched at all is a failed call; every server fault
         // is a fetch that ended.
         EXPECT_EQ(outcome.result, FetchResult::kFinished);
@@ -93,10 +105,10 @@ TEST(FaultServersTest, EveryFaultEndsTheFetchWithItsOwnError) {
         EXPECT_EQ(reports.Answered(), want.answered);
         EXPECT_EQ(reports.Count(kStatusMimeType) > 0, want.mimeType);
         EXPECT_EQ(reports.Count(kStatusBeginDownload) > 0, want.bodyStarted);
-        if (want.fault == Fault::kRedirectLoop) {
+        if (want.url == http.Url("/loop")) {
             EXPECT_EQ(reports.Count(kStatusRedirecting), 10);
         }
-        if (want.fault == Fault::kHugeBody) {
+        if (want.url == http.Url("/huge")) {
             EXPECT_LE(std::filesystem::file_size(outcome.file), limits.maxBodyBytes);
         }
         if (!outcome.file.empty()) std::filesystem::remove(outcome.file);
@@ -117,47 +129,16 @@ TEST(FaultServersTest, AGigabyteBodyIsStreamedNotHeld) {
     CurlLimits limits;
     limits.maxBodyBytes = 0;
     CurlDownloader downloader(limits, folder.Path() / "cache");
-    FaultServer server(Fault::kHugeBody);
+    NginxServer http(folder.Path());
     ReportLog reports;
     std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts afresh
     const long before = StatusField("VmHWM");
-    const FetchOutcome outcome = downloader.Fetch(server.Url("/huge"), reports, "/dev/null");
+    const FetchOutcome outcome = downloader.Fetch(http.Url("/huge"), reports, "/dev/null");
     const long grown = StatusField("VmHWM") - before;
     std::printf("1 GiB body: peak resident size grew by %ld kB\n", grown);
     EXPECT_EQ(outcome.error, "");
     EXPECT_EQ(reports.endProgress, kHugeBodyBytes);
     EXPECT_LT(grown, kBodyHeldBoundKb);
-}
-
-int ConnectTo(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    return fd;
-}
-
-TEST(FaultServersTest, ServerKeepsItsBoundsAndStopsAtOnce) {
-    std::vector<int> clients;
-    std::optional<FaultServer> server(std::in_place, Fault::kSilent, nullptr,
-                                      FaultServerLimits{std::chrono::seconds(30), 3, 2});
-    for (int i = 0; i < 5; ++i) clients.push_back(ConnectTo(server->Port()));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (server->Accepted() < 3 && std::chrono::steady_clock::now() < deadline) ::usleep(10000);
-    ::usleep(200000);
-    EXPECT_EQ(server->Accepted(), 3);         // the lifetime's connection count
-    EXPECT_EQ(server->OpenConnections(), 2);  // the third was closed on arrival
-    const auto start = std::chrono::steady_clock::now();
-    server.reset();
-    const auto stopping = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(stopping, std::chrono::seconds(1));
-    // The held connections were closed by the server: their clients read the end.
-    char byte = 0;
-    EXPECT_EQ(::recv(clients[0], &byte, 1, 0), 0);
-    EXPECT_EQ(::recv(clients[1], &byte, 1, 0), 0);
-    for (const int fd : clients) ::close(fd);
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include <streambuf>
 
 #include "RunSupport.h"
-#include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
 #include "core/server/HeadlessMonitor.h"
 #include "core/sites/SiteListFile.h"
-#include "fixtures/FaultServers.h"
+#include "fixtures/LocalServers.h"
 #include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {
@@ -51,7 +51,7 @@ private:
 // text ends in CR LF, stored as CR CR LF; the exit line ends in LF, stored as CR LF.
 const std::regex& LineShapes() {
     static const std::string stamp = R"( \d\d:\d\d:\d\d \d\d/\d\d 20\d\d )";
-    static const std::string url = R"(http://127\.0\.0\.1:\d+/s/\d{3})";
+    static const std::string url = R"(http://127\.0\.0\.1:\d+/page\?site=\d{3})";
     static const std::regex shapes(
         "(\\* \\d+ seconds interval time\\."
         "|Start monitor\\. " +
@@ -59,11 +59,10 @@ const std::regex& LineShapes() {
         "|Finding Resouce\\.127\\.0\\.0\\.1"
         "|Connecting 127\\.0\\.0\\.1"
         "|Sending request\\. "
-        "|MIME Type available text/html"
+        "|MIME Type available text/html; charset=utf-8"
         "|(Begin download data |Downloading data |End download data )" +
         url +
         "(   \\d+ of \\d+ )?"
-        "|Cache file name available /\\S+/fetch-\\w{6}"
         "|\\.\\.Access successed! end of " +
         stamp + "|! Failed! can't connectivy\\. end of " + stamp +
         "|\\.Download speed: \\d+ kb/s " + stamp +
@@ -76,17 +75,15 @@ const std::regex& LineShapes() {
 TEST(SoakTest, HeadlessMonitorOfTheMostSitesAtTheShortestInterval) {
     const int seconds = SecondsFromEnvironment("WEXFOLD_SOAK_SECONDS", 60);
     TempFolder folder;
-    FaultServer server(
-        Fault::kHealthy, nullptr,
-        {std::chrono::seconds(seconds + 120), kSites * (seconds / kShortestInterval + 3), 1024});
+    NginxServer server(folder.Path(), nullptr, std::chrono::seconds(seconds + 120));
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(folder.Path());
     std::vector<SiteRecord> list;
     for (int i = 0; i < kSites; ++i) {
         SiteRecord site = NewSiteRecord();
         std::snprintf(site.name, sizeof site.name, "soak%03d", i);
-        char path[16];
-        std::snprintf(path, sizeof path, "/s/%03d", i);
+        char path[24];
+        std::snprintf(path, sizeof path, "/page?site=%03d", i);
         std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", server.Url(path).c_str());
         site.active = 1;
         site.intervalUnit = kIntervalSeconds;
@@ -109,7 +106,7 @@ TEST(SoakTest, HeadlessMonitorOfTheMostSitesAtTheShortestInterval) {
     auto nextSample = start;
     const SystemClock clock;
     HeadlessOptions options;
-    options.downloader = std::make_shared<CurlDownloader>(CurlLimits{}, folder.Path() / "cache");
+    options.fetcher = std::make_shared<CurlFetchLoop>();
     options.clock = &clock;
     options.exitRequested = [&] {
         const auto now = std::chrono::steady_clock::now();

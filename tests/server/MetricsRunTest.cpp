@@ -15,8 +15,8 @@
 
 #include "core/server/SiteCommands.h"
 #include "fixtures/ChildProcess.h"
-#include "fixtures/LocalHttpServer.h"
-#include "fixtures/RawSocketServers.h"
+#include "fixtures/FaultServer.h"
+#include "fixtures/LocalServers.h"
 #include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {
@@ -41,7 +41,7 @@ bool ReadUntil(int fd, std::string& text, const std::string& wanted) {
 #ifdef WEXFOLD_PROGRAM  // built with the desktop program only
 TEST(MetricsRun, ServesTheFiguresOfARunningCopy) {
     TempFolder folder{true};
-    LocalHttpServer http;  // its late page answers only after some seconds
+    const NginxServer http(folder.Path());  // its late page answers after 5 s
     const RefusingPort refusing;
     const std::string down = "127.0.0.1:" + std::to_string(refusing.Port());
     std::ofstream("pw") << "s3cret\n";
@@ -49,9 +49,9 @@ TEST(MetricsRun, ServesTheFiguresOfARunningCopy) {
     std::istringstream none;
     std::ostringstream said;
     for (const std::vector<std::string>& add :
-         {std::vector<std::string>{"--add", "up\"1", http.Url(routes::kPage)},
+         {std::vector<std::string>{"--add", "up\"1", http.Url("/page")},
           {"--add", "down", down},
-          {"--add", "late", http.Url(routes::kLate), "--user", "joe", "--password-file", "pw"}}) {
+          {"--add", "late", http.Url("/late"), "--user", "joe", "--password-file", "pw"}}) {
         ASSERT_EQ(RunSiteCommand(add, none, said, said, clock), 0) << said.str();
     }
 
@@ -98,10 +98,10 @@ TEST(MetricsRun, ServesTheFiguresOfARunningCopy) {
         const std::size_t at = body.find("\n" + series + " ");
         return at == std::string::npos ? NAN : std::stod(body.substr(at + series.size() + 2));
     };
-    const std::string up = "{site=\"up\\\"1\",url=\"" + http.Url(routes::kPage) + "\"}";
+    const std::string up = "{site=\"up\\\"1\",url=\"" + http.Url("/page") + "\"}";
     const std::string gone = "{site=\"down\",url=\"http://" + down + "\"}";
     const std::string late =
-        "{site=\"late\",url=\"http://joe@127.0.0.1:" + std::to_string(http.Port()) + routes::kLate +
+        "{site=\"late\",url=\"http://joe@127.0.0.1:" + std::to_string(http.Port()) + "/late" +
         "\"";
     const std::pair<std::string, double> values[] = {
         {"wexfold_site_up" + up, 1},

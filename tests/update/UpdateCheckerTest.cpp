@@ -9,7 +9,7 @@
 #include "core/engine/EventLoop.h"
 #include "core/update/UpdateChecker.h"
 #include "core/update/UpdateListFiles.h"
-#include "fixtures/RawSocketServers.h"
+#include "fixtures/FaultServer.h"
 #include "fixtures/TempFolder.h"
 #include "fixtures/UpdateServerProcess.h"
 

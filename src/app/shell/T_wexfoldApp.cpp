@@ -14,6 +14,7 @@
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
 #include "core/logs/Clock.h"
 #include "core/text/StringTable.h"
 
@@ -58,13 +59,13 @@ int T_wexfoldApp::Run(int argc, char** argv, MetricsBoard* metrics) {
     SystemClock clock;
     MessageBoxPrompter prompter;
     WindowServices services;
-    services.downloader = std::make_shared<CurlDownloader>();
     // Update files may be large and slow: only the stall limit holds them.
     CurlLimits updateLimits;
     updateLimits.transferSeconds = 0;
     updateLimits.maxBodyBytes = 0;
-    services.updateDownloader = std::make_shared<CurlDownloader>(updateLimits);
+    services.downloader = std::make_shared<CurlDownloader>(updateLimits);
     services.notifier = std::make_shared<DesktopNotifier>();
+    services.fetcher = std::make_shared<CurlFetchLoop>();
     services.clock = &clock;
     services.prompter = &prompter;
     services.metrics = metrics;

@@ -49,9 +49,8 @@ T_wexfoldDlg::T_wexfoldDlg(WindowServices services, QWidget* parent)
           QMetaObject::invokeMethod(
               this, [handover = handover_] { handover->Drain(); }, Qt::QueuedConnection);
       })) {
-    engine_ = std::make_unique<MonitorEngine>(sites_, log_, *this, services_.downloader, handover_);
-    if (!services_.updateDownloader) services_.updateDownloader = services_.downloader;
-    updater_ = std::make_unique<UpdateChecker>(*services_.updateDownloader, handover_, *this);
+    engine_ = std::make_unique<MonitorEngine>(sites_, log_, *this, services_.fetcher, handover_);
+    updater_ = std::make_unique<UpdateChecker>(*services_.downloader, handover_, *this);
     setWindowTitle(Utf8(Text(110)));
     setWindowIcon(ProgramIcon());
     setMouseTracking(true);

@@ -56,10 +56,9 @@ class MetricsBoard;
 
 // What the window needs from outside; tests give their own.
 struct WindowServices {
+    // What the update check fetches with: no size or time cap, only the stall limit.
     std::shared_ptr<Downloader> downloader;
-    // What the update check fetches with: no size or time cap, only the stall limit. The
-    // site downloader when unset.
-    std::shared_ptr<Downloader> updateDownloader;
+    std::shared_ptr<SiteFetcher> fetcher;  // the engine's checks
     const Clock* clock = nullptr;
     Prompter* prompter = nullptr;
     // Shows a pop-up menu and returns the chosen command, 0 for none.

@@ -17,17 +17,19 @@ AlertRect FromCorner(int a, int b, int c, int d) {
 
 }  // namespace
 
-bool AlertState::BrokenLink(const std::string& stamp, const std::string& url,
-                            std::uint8_t alertOnLoss, std::int16_t alertMinutes) {
+std::optional<AlertPaint> AlertState::BrokenLink(const std::string& stamp, const std::string& url,
+                                                 std::uint8_t alertOnLoss,
+                                                 std::int16_t alertMinutes) {
     alertTime = stamp;
     alertStep = 0;
     alertUrl = url;
     if (alertOnLoss == 1 && alertMinutes == lostSeconds / 60) {
+        AlertPaint paint = Paint();
         lostSeconds = 0;
-        return true;
+        return paint;
     }
     lostSeconds += 10;
-    return false;
+    return std::nullopt;
 }
 
 void AlertState::HalfSecond() {

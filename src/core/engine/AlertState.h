@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,10 +32,11 @@ public:
     static constexpr int kWidth = 190;
     static constexpr int kHeight = 136;
 
-    // A fetch ended as a broken link. Returns true when the alert is to be painted at once
-    // (the site's lost-time condition was met and the count restarts).
-    bool BrokenLink(const std::string& stamp, const std::string& url, std::uint8_t alertOnLoss,
-                    std::int16_t alertMinutes);
+    // A fetch ended as a broken link. When the site's lost-time condition is met the count
+    // restarts, and the picture to paint at once is returned: made before the restart, so it
+    // shows the minutes that met the condition.
+    std::optional<AlertPaint> BrokenLink(const std::string& stamp, const std::string& url,
+                                         std::uint8_t alertOnLoss, std::int16_t alertMinutes);
 
     // The half-second tick: advances a running alert by one step.
     void HalfSecond();

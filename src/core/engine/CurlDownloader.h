@@ -2,24 +2,13 @@
 // thread, the body streamed into a file, the course of the transfer reported as status codes.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 
+#include "core/engine/CurlLimits.h"
 #include "core/engine/Downloader.h"
 
 namespace wexfold {
-
-// Bounds every fetch keeps, so that a hung or hostile server cannot hold a worker for ever
-// or fill the disk.
-struct CurlLimits {
-    long connectTimeoutSeconds = 30;  // name resolution, TCP and TLS handshakes, FTP login
-    long stallSeconds = 60;           // abort when no byte arrives for this long
-    long transferSeconds = 600;       // the whole fetch; 0 = no limit
-    long maxRedirects = 10;
-    std::uint64_t maxBodyBytes = 64ull << 20;  // 0 = no limit
-    std::filesystem::path caFile;              // extra trust anchors; empty = system store
-};
 
 // Thread-safe: Fetch may run on several threads at once; each call has its own handle.
 class CurlDownloader final : public Downloader {

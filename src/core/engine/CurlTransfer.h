@@ -1,5 +1,6 @@
-// The course of one libcurl transfer: turns libcurl's callbacks into status reports for a
-// ProgressSink and streams the body into a file.
+// One libcurl transfer: its easy handle and options, the callbacks that turn its course into
+// status reports for a ProgressSink, the body (streamed into a file, or only counted), and the
+// outcome once it has ended. Run by curl_easy_perform or by a multi handle.
 #pragma once
 
 #include <curl/curl.h>
@@ -7,63 +8,78 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
+#include "core/engine/CurlAddress.h"
 #include "core/engine/CurlBodyFile.h"
+#include "core/engine/CurlLimits.h"
 #include "core/engine/Downloader.h"
 
 namespace wexfold {
 
+// Sets libcurl up once per process; false when that failed.
+bool InitCurl();
+
 class CurlTransfer {
   public:
-    struct Settings {
-        bool ftp = false;
-        long maxRedirects = 0;
-        std::uint64_t maxBodyBytes = 0;  // 0 = no limit
-    };
+    // With a null body the body is counted and dropped. The address is read at Setup.
+    CurlTransfer(const CurlAddress& address, const CurlLimits& limits, ProgressSink& sink,
+                 CurlBodyFile* body);
+    ~CurlTransfer();
+    CurlTransfer(const CurlTransfer&) = delete;
+    CurlTransfer& operator=(const CurlTransfer&) = delete;
 
-    CurlTransfer(CURL* easy, ProgressSink& sink, CurlBodyFile& body, Settings settings);
+    // Makes the handle and sets its options and callbacks: user and password are sent as they
+    // are, never read from the address. Every transfer resolves, connects and handshakes
+    // afresh. With pollStop the sink's StopRequested is asked at least once a second; without,
+    // the caller ends a stopped transfer itself. False when libcurl refuses (no memory).
+    bool Setup(const std::string& user = {}, const std::string& password = {},
+               bool pollStop = true);
+    CURL* Handle() const { return easy_; }
 
-    // Sets the callbacks on the handle; false when libcurl refuses one.
-    bool Install();
+    // The transfer is being ended from outside (a stop): it ends as aborted.
+    void Abort() { aborted_ = true; }
 
-    // Code 1, to be reported right before the transfer starts.
-    bool ReportFindingResource(const std::string& host);
-    // The closing reports of a transfer that succeeded: the end of the body and the file.
-    void ReportFinished();
+    // Code 1, reported right before the transfer starts; false when the sink refused it.
+    bool ReportFindingResource();
 
-    // The sink asked to stop, or refused a report.
-    bool Aborted() const { return aborted_; }
-    // A report above 2 went out: the server has answered.
-    bool Answered() const { return answered_; }
-    bool BodyTooLarge() const { return bodyTooLarge_; }
-    std::uint64_t BodyBytes() const { return bodyBytes_; }
+    // The transfer ended with code: its outcome. A success also reports the end of the body
+    // (and the file written).
+    FetchOutcome End(CURLcode code);
 
   private:
-    bool Report(std::uint32_t code, std::uint64_t progress, const std::string& text);
+    bool Report(std::uint32_t code, std::uint64_t progress, const char* text);
+    void ReportAnswer();
     std::uint64_t ExpectedSize() const;
-    std::string CurrentUrl() const;
+    const char* CurrentUrl() const;
     void EndOfHeaders();
-    void HeaderLine(const std::string& line);
+    void HeaderLine(std::string_view line);
+    bool ServerSentUnreadableAnswer(CURLcode code) const;
+    std::string Describe(CURLcode code) const;
 
     static size_t OnWrite(char* data, size_t size, size_t count, void* self);
     static size_t OnHeader(char* data, size_t size, size_t count, void* self);
-    static int OnPrereq(void* self, char* remoteIp, char* localIp, int remotePort, int localPort);
     static curl_socket_t OnOpenSocket(void* self, curlsocktype purpose,
                                       struct curl_sockaddr* address);
     static int OnTransferInfo(void* self, curl_off_t downloadTotal, curl_off_t downloadNow,
                               curl_off_t uploadTotal, curl_off_t uploadNow);
 
-    CURL* easy_;
+    const CurlAddress& address_;
+    const CurlLimits& limits_;
     ProgressSink& sink_;
-    CurlBodyFile& body_;
-    Settings settings_;
+    CurlBodyFile* body_;
+    CURL* easy_ = nullptr;
+    char errorBuffer_[CURL_ERROR_SIZE] = "";
+    bool ftp_ = false;
 
     bool aborted_ = false;
-    bool answered_ = false;
+    bool answered_ = false;  // a report above 2 went out: the server has answered
     bool bodyTooLarge_ = false;
-    // Set when a request has gone out and cleared by a redirect, so that the connections a
-    // request opens on its own (an FTP data connection) are not reported as new ones.
-    bool requestSent_ = false;
+    // Set when the first byte of the server's answer to the current request arrives (a status
+    // line, an FTP greeting) and cleared by a redirect, so that the connections a request opens
+    // on its own (an FTP data connection) are not reported as new ones.
+    bool answerSeen_ = false;
+    std::string socketError_;  // why a socket could not be had
 
     // The response whose header lines are arriving.
     int status_ = 0;

@@ -1,20 +1,35 @@
 #include "core/engine/MonitorEngine.h"
 
-#include <filesystem>
-#include <system_error>
-#include <thread>
+#include <algorithm>
+
+#include "core/sites/SiteAddress.h"
 
 namespace wexfold {
 
+namespace {
+
+// The monitor takes the site's address: the stored form for comparisons, the address a check
+// fetches (without credentials) with the credentials apart, and the form shown to the user.
+void TakeAddress(SiteMonitor& monitor, const SiteRecord& site) {
+    monitor.fetchUrl = site.fetchUrl;
+    monitor.fetchAddress = AddressWithoutCredentials(monitor.fetchUrl, site.url);
+    monitor.user = site.url.userName;
+    monitor.password = site.url.password;
+    monitor.shownAddress = DisplayAddress(monitor.fetchUrl, site.url);
+}
+
+}  // namespace
+
 MonitorEngine::MonitorEngine(std::vector<SiteRecord>& sites, EventLog& log, EngineView& view,
-                             std::shared_ptr<Downloader> downloader,
+                             std::shared_ptr<SiteFetcher> fetcher,
                              std::shared_ptr<SyncHandover> handover)
     : sites_(sites),
       log_(log),
       view_(view),
-      downloader_(std::move(downloader)),
+      fetcher_(std::move(fetcher)),
       handover_(std::move(handover)),
-      workers_(std::make_shared<Workers>()) {}
+      queue_(std::make_shared<CheckQueue>(
+          handover_, [this](std::vector<CheckQueue::Item>& batch) { HandleChecks(batch); })) {}
 
 MonitorEngine::~MonitorEngine() {
     Shutdown(std::chrono::milliseconds(0));
@@ -23,13 +38,9 @@ MonitorEngine::~MonitorEngine() {
 std::shared_ptr<SiteMonitor> MonitorEngine::MakeMonitor(int index) {
     const SiteRecord& site = sites_.at(static_cast<std::size_t>(index));
     auto monitor = std::make_shared<SiteMonitor>();
-    monitor->fetchUrl = site.fetchUrl;
+    TakeAddress(*monitor, site);
     monitor->intervalSeconds = static_cast<std::uint32_t>(site.intervalSeconds);
     monitor->siteIndex = static_cast<std::int16_t>(index);
-    monitor->callback.handover = handover_;
-    monitor->callback.deliver = [this, raw = monitor.get()](const ProgressReport* report) {
-        if (report) Deliver(raw, RESULT_PROGRESS, report);
-    };
     monitors_.push_back(monitor);
     return monitor;
 }
@@ -37,20 +48,21 @@ std::shared_ptr<SiteMonitor> MonitorEngine::MakeMonitor(int index) {
 void MonitorEngine::ControlMonitor(int siteIndex, bool start) {
     if (siteIndex == kAllSites) {
         const int count = static_cast<int>(sites_.size());
+        const EventLog::Batch lines(log_);
         for (int i = 0; i < count; ++i) {
             auto monitor = MakeMonitor(i);
             if (sites_[static_cast<std::size_t>(i)].active == 1) {
-                monitor->callback.mode = MONITOR_RUNNING;
+                monitor->mode = MONITOR_RUNNING;
                 view_.ShowDetailText(monitor->statusText);
                 HandleResult(i, RESULT_STARTED);
             } else {
-                monitor->callback.mode = MONITOR_STOPPED;
+                monitor->mode = MONITOR_STOPPED;
                 HandleResult(i, RESULT_STOPPED);
             }
         }
         for (int i = 0; i < count && i < MonitorCount(); ++i) {
             if (sites_[static_cast<std::size_t>(i)].active == 1) {
-                StartWorker(monitors_[static_cast<std::size_t>(i)], "CWinThread == NULL!");
+                StartCheck(monitors_[static_cast<std::size_t>(i)]);
             }
         }
         return;
@@ -59,64 +71,57 @@ void MonitorEngine::ControlMonitor(int siteIndex, bool start) {
         if (!start || sites_.size() <= monitors_.size()) return;
         const int index = MonitorCount();
         auto monitor = MakeMonitor(index);
-        monitor->callback.mode = MONITOR_RUNNING;
+        monitor->mode = MONITOR_RUNNING;
         HandleResult(index, RESULT_STARTED);
-        StartWorker(monitor, "SiteMoniter == NULL!");
+        StartCheck(monitor);
         return;
     }
     const bool valid = siteIndex >= 0 && siteIndex < MonitorCount();
     if (start) {
         if (!valid) return;
         auto& monitor = monitors_[static_cast<std::size_t>(siteIndex)];
-        monitor->callback.mode = MONITOR_RUNNING;
+        if (monitor->checks.size() >= kMaxChecksPerSite) return;
+        monitor->mode = MONITOR_RUNNING;
         HandleResult(siteIndex, RESULT_STARTED);
-        StartWorker(monitor, "SiteMoniter == NULL!");
+        StartCheck(monitor);
         return;
     }
+    // What the site's checks reported before the stop is handled before the stop's own line;
+    // nothing they report after it is.
+    if (valid) {
+        SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(siteIndex)];
+        StopChecks(monitor);
+        queue_->HandleQueued();
+    }
     HandleResult(siteIndex, RESULT_STOPPED);
-    if (valid) monitors_[static_cast<std::size_t>(siteIndex)]->callback.mode = MONITOR_STOPPED;
+    if (valid) monitors_[static_cast<std::size_t>(siteIndex)]->mode = MONITOR_STOPPED;
 }
 
-void MonitorEngine::StartWorker(const std::shared_ptr<SiteMonitor>& monitor,
-                                const char* failureText) {
-    // The worker keeps everything it touches alive by itself; the engine is reached only
-    // through the hand-over, which runs nothing once it is closed.
-    auto workers = workers_;
-    auto downloader = downloader_;
-    auto handover = handover_;
-    std::string url = monitor->fetchUrl;
-    {
-        std::lock_guard lock(workers->mutex);
-        ++workers->running;
-    }
-    try {
-        std::thread([this, workers, downloader, handover, monitor, url = std::move(url)] {
-            const FetchOutcome outcome = downloader->Fetch(url, monitor->callback);
-            if (!outcome.file.empty()) {
-                std::error_code ignored;
-                std::filesystem::remove(outcome.file, ignored);
-            }
-            const long code =
-                outcome.result == FetchResult::kCallFailed ? RESULT_CALL_FAILED : RESULT_FINISHED;
-            handover->Send([&] { Deliver(monitor.get(), code, nullptr, &outcome); });
-            std::lock_guard lock(workers->mutex);
-            --workers->running;
-            workers->ended.notify_all();
-        }).detach();
-    } catch (const std::system_error&) {
-        {
-            std::lock_guard lock(workers->mutex);
-            --workers->running;
+void MonitorEngine::StartCheck(const std::shared_ptr<SiteMonitor>& monitor) {
+    if (shutDown_) return;
+    auto check = std::make_shared<SiteCheck>(monitor, queue_, monitor->fetchAddress, monitor->user,
+                                             monitor->password);
+    monitor->checks.push_back(check);
+    fetcher_->Start(std::move(check));
+}
+
+void MonitorEngine::StopChecks(SiteMonitor& monitor) {
+    bool any = false;
+    for (const auto& weak : monitor.checks) {
+        if (const auto check = weak.lock()) {
+            queue_->Stop(*check);
+            any = true;
         }
-        view_.ShowWarning(failureText);
     }
+    if (any) fetcher_->StopSeen();
 }
 
 void MonitorEngine::EraseMonitor(int index) {
     if (index < 0 || index >= MonitorCount()) return;
     auto& monitor = monitors_[static_cast<std::size_t>(index)];
     monitor->removed = true;
-    monitor->callback.mode = MONITOR_STOPPED;
+    monitor->mode = MONITOR_STOPPED;
+    StopChecks(*monitor);
     monitors_.erase(monitors_.begin() + index);
     for (int i = index; i < MonitorCount(); ++i) {
         monitors_[static_cast<std::size_t>(i)]->siteIndex = static_cast<std::int16_t>(i);
@@ -127,35 +132,52 @@ void MonitorEngine::SiteChanged(int index) {
     if (index < 0 || index >= MonitorCount() || index >= static_cast<int>(sites_.size())) return;
     const SiteRecord& site = sites_[static_cast<std::size_t>(index)];
     SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(index)];
-    monitor.fetchUrl = site.fetchUrl;
+    TakeAddress(monitor, site);
     monitor.intervalSeconds = static_cast<std::uint32_t>(site.intervalSeconds);
     monitor.elapsedSeconds = 0;
 }
 
-int MonitorEngine::IndexOf(const SiteMonitor* monitor) const {
-    for (std::size_t i = 0; i < monitors_.size(); ++i) {
-        if (monitors_[i].get() == monitor) return static_cast<int>(i);
-    }
-    return -1;
+void MonitorEngine::HandleChecks(std::vector<CheckQueue::Item>& batch) {
+    const EventLog::Batch lines(log_);
+    for (CheckQueue::Item& item : batch) Deliver(item);
 }
 
-void MonitorEngine::Deliver(const SiteMonitor* monitor, long code, const ProgressReport* report,
-                            const FetchOutcome* outcome) {
-    if (monitor->removed) return;
-    const int index = IndexOf(monitor);
-    if (index >= 0) HandleResult(index, code, report, outcome);
+void MonitorEngine::Deliver(CheckQueue::Item& item) {
+    SiteCheck& check = *item.check;
+    SiteMonitor& monitor = check.Monitor();
+    if (item.outcome) {
+        std::erase_if(monitor.checks, [&](const std::weak_ptr<SiteCheck>& weak) {
+            const auto running = weak.lock();
+            return !running || running.get() == &check;
+        });
+    }
+    const int index = monitor.siteIndex;
+    if (monitor.removed || index < 0 || index >= MonitorCount() ||
+        monitors_[static_cast<std::size_t>(index)].get() != &monitor) {
+        return;
+    }
+    if (item.outcome) {
+        const long code =
+            item.outcome->result == FetchResult::kCallFailed ? RESULT_CALL_FAILED : RESULT_FINISHED;
+        HandleResult(index, code, nullptr, item.outcome.get(), &check.course);
+        return;
+    }
+    const ProgressReport report{item.progress, item.progressMax, item.statusCode,
+                                item.text.c_str()};
+    HandleResult(index, RESULT_PROGRESS, &report, nullptr, &check.course);
 }
 
 bool MonitorEngine::Shutdown(std::chrono::milliseconds limit) {
+    if (shutDown_) return fetcher_->Running() == 0;
+    shutDown_ = true;
     handover_->Close();
-    for (auto& monitor : monitors_) monitor->callback.mode = MONITOR_STOPPED;
-    std::unique_lock lock(workers_->mutex);
-    return workers_->ended.wait_for(lock, limit, [&] { return workers_->running == 0; });
-}
-
-int MonitorEngine::RunningWorkers() const {
-    std::lock_guard lock(workers_->mutex);
-    return workers_->running;
+    queue_->Close();
+    heldLines_.reset();
+    for (auto& monitor : monitors_) {
+        monitor->mode = MONITOR_STOPPED;
+        StopChecks(*monitor);
+    }
+    return fetcher_->Shutdown(limit);
 }
 
 }  // namespace wexfold

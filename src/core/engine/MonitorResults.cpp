@@ -28,8 +28,18 @@ void MonitorEngine::Log(const SiteRecord& site, const std::string& text) {
     log_.Append(site, text);
 }
 
+// The stamp is made once for each second of the clock: hundreds of events a second share it.
+const std::string& MonitorEngine::Stamp() {
+    const std::int64_t now = log_.Now();
+    if (now != stampSecond_ || stamp_.empty()) {
+        stamp_ = log_.DateText(DateKind::kStamp);
+        stampSecond_ = now;
+    }
+    return stamp_;
+}
+
 void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport* report,
-                                 const FetchOutcome* outcome) {
+                                 const FetchOutcome* outcome, FetchCourse* course) {
     if (siteIndex == -1) {
         if (code == RESULT_SPEED_TICK) SpeedTick();
         return;
@@ -40,11 +50,13 @@ void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport*
     }
     SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(siteIndex)];
     SiteRecord& site = sites_[static_cast<std::size_t>(siteIndex)];
-    if (SiteEventText(monitor, site, code, report, outcome)) {
-        if (static_cast<std::size_t>(CountLines(monitor.statusText)) > kDetailLines) {
+    if (SiteEventText(monitor, site, code, report, outcome, course)) {
+        if (static_cast<std::size_t>(monitor.statusLines) > kDetailLines) {
             monitor.statusText.clear();
+            monitor.statusLines = 1;
         }
         monitor.statusText += eventText;
+        monitor.statusLines += CountLines(eventText) - 1;
         if (LogsDetail(site)) Log(site, eventText);
         if (monitor.fetchUrl == statisticsUrl) {
             view_.ShowDetailText(monitor.statusText);
@@ -52,12 +64,12 @@ void MonitorEngine::HandleResult(int siteIndex, long code, const ProgressReport*
         }
         view_.SiteEvent(siteIndex, eventText);
     }
-    progressBefore = progressNow;
 }
 
 // Builds eventText for the result; false when the result makes no event of the site's own.
 bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long code,
-                                  const ProgressReport* report, const FetchOutcome* outcome) {
+                                  const ProgressReport* report, const FetchOutcome* outcome,
+                                  FetchCourse* course) {
     switch (code) {
         case RESULT_INTERVAL_CHANGED:
             eventText = FormatText(Text(195), site.intervalSeconds);
@@ -65,10 +77,10 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
             view_.SiteEvent(monitor.siteIndex, eventText);
             return false;
         case RESULT_STOPPED:
-            eventText = std::string(Text(190)) + log_.DateText(DateKind::kStamp) + "\r\n";
+            eventText.assign(Text(190)).append(Stamp()).append("\r\n");
             return true;
         case RESULT_STARTED:
-            eventText = std::string(Text(191)) + log_.DateText(DateKind::kStamp) + "\r\n";
+            eventText.assign(Text(191)).append(Stamp()).append("\r\n");
             monitor.gotResponse = 0;
             return true;
         case RESULT_FINISHED:
@@ -78,7 +90,7 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
                 ++monitor.health.brokenLinks;
                 CheckEnded(monitor.siteIndex, Verdict::kDown, outcome);
             } else {
-                eventText = std::string(Text(193)) + log_.DateText(DateKind::kStamp) + "\r\n";
+                eventText.assign(Text(193)).append(Stamp()).append("\r\n");
                 monitor.gotResponse = 0;
                 CheckEnded(monitor.siteIndex, Verdict::kUp, outcome);
             }
@@ -91,18 +103,19 @@ bool MonitorEngine::SiteEventText(SiteMonitor& monitor, SiteRecord& site, long c
             if (!report || report->statusCode < kFirstStatus || report->statusCode > kLastStatus) {
                 return false;
             }
-            ProgressEvent(monitor, *report);
+            ProgressEvent(monitor, *report, course);
             return true;
     }
 }
 
 void MonitorEngine::BrokenLink(SiteMonitor& monitor, SiteRecord& site) {
     ++brokenLinks;
-    const std::string stamp = log_.DateText(DateKind::kStamp);
+    const std::string& stamp = Stamp();
     eventText = std::string(Text(192)) + stamp + "\r\n";
     if (site.logEnabled == 1 && site.logAllDetail == 0) Log(site, eventText);
-    if (alert.BrokenLink(stamp, monitor.fetchUrl, site.alertOnLoss, site.alertMinutes)) {
-        view_.PaintAlert(alert.Paint());
+    if (const auto paint =
+            alert.BrokenLink(stamp, monitor.shownAddress, site.alertOnLoss, site.alertMinutes)) {
+        view_.PaintAlert(*paint);
     }
 }
 
@@ -117,7 +130,8 @@ void MonitorEngine::CheckEnded(int siteIndex, Verdict verdict, const FetchOutcom
     view_.HealthChanged(siteIndex);
 }
 
-void MonitorEngine::ProgressEvent(SiteMonitor& monitor, const ProgressReport& report) {
+void MonitorEngine::ProgressEvent(SiteMonitor& monitor, const ProgressReport& report,
+                                  FetchCourse* course) {
     eventText = Text(kStatusTextBase + static_cast<int>(report.statusCode));
     eventText += report.serviceText ? report.serviceText : "";
     if (report.progressMax != 0) {
@@ -126,16 +140,15 @@ void MonitorEngine::ProgressEvent(SiteMonitor& monitor, const ProgressReport& re
     }
     eventText += "\r\n";
     if (report.statusCode >= kStatusRedirecting) monitor.gotResponse = 1;
-    if (report.statusCode == kStatusBeginDownload || report.statusCode == kStatusDownloading) {
-        progressNow = report.progress;
-        if (progressNow > progressBefore) {
-            monitor.bytesThisSecond += progressNow - progressBefore;
-        } else {
-            monitor.bytesThisSecond = 0;
+    // Each fetch's body position is counted against its own last one, so the site's bytes are
+    // its own whatever other fetches report meanwhile.
+    const bool body =
+        report.statusCode == kStatusBeginDownload || report.statusCode == kStatusDownloading;
+    if (body && course != nullptr) {
+        if (report.progress > course->position) {
+            monitor.bytesThisSecond += report.progress - course->position;
         }
-    } else if (report.statusCode == kStatusEndDownload) {
-        progressNow = 0;
-        progressBefore = 0;
+        course->position = report.progress;
     }
 }
 
@@ -146,14 +159,13 @@ void MonitorEngine::SpeedTick() {
         if (monitor.bytesThisSecond == 0) continue;
         const auto kb = static_cast<int>(static_cast<std::int64_t>(monitor.bytesThisSecond) / 1024);
         const std::string text =
-            FormatText(Text(196), kb) + log_.DateText(DateKind::kStamp) + "\r\n";
+            FormatText(Text(196), kb) + Stamp() + "\r\n";
         const SiteRecord& site = sites_[static_cast<std::size_t>(i)];
         if (LogsDetail(site)) Log(site, text);
         view_.SiteEvent(i, text);
         monitor.bytesThisSecond = 0;
         monitor.health.lastSpeedKb = kb;
     }
-    progressBefore = progressNow;
 }
 
 void MonitorEngine::AnimationTick() {
@@ -170,7 +182,11 @@ void MonitorEngine::AnimationTick() {
 }
 
 void MonitorEngine::SchedulerTick() {
+    // The lines of the last second go out, each touched file written once, before the day's
+    // files may change; this second's are held until the next tick.
+    heldLines_.reset();
     log_.CheckDay();
+    heldLines_.emplace(log_);
     for (int i = 0; i < MonitorCount() && i < static_cast<int>(sites_.size()); ++i) {
         if (sites_[static_cast<std::size_t>(i)].active != 1) continue;
         SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(i)];

@@ -10,10 +10,8 @@ bool urlCallback::Deliver(const ProgressReport* report) {
 bool urlCallback::Closing() const { return handover && handover->Closed(); }
 
 bool urlCallback::OnProgress(const ProgressReport& report) {
-    const std::uint16_t current = mode.load();
-    if (current == MONITOR_STOPPED) return false;
+    if (mode.load() == MONITOR_STOPPED) return false;
     Deliver(&report);
-    if (current == MONITOR_RUNNING) return mode.load() != MONITOR_STOPPED && !Closing();
     if (cancelEvent && cancelEvent->load()) {
         Deliver(nullptr);
         return false;
@@ -22,9 +20,7 @@ bool urlCallback::OnProgress(const ProgressReport& report) {
 }
 
 bool urlCallback::StopRequested() {
-    const std::uint16_t current = mode.load();
-    if (current == MONITOR_STOPPED || Closing()) return true;
-    return current != MONITOR_RUNNING && cancelEvent && cancelEvent->load();
+    return mode.load() == MONITOR_STOPPED || Closing() || (cancelEvent && cancelEvent->load());
 }
 
 }  // namespace wexfold

@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 #include <tuple>
 
 #include "core/sites/SiteName.h"
-#include "core/sites/TextModeCodec.h"
 #include "core/text/TextFormat.h"
 
 namespace wexfold {
@@ -168,10 +168,25 @@ void EventLog::OpenSiteLog(SiteRecord& site) {
 void EventLog::Append(const SiteRecord& site, std::string_view text) {
     const auto found = files_.find(site.logFile);
     if (found == files_.end()) return;
-    // One write and a flush per line, so a line is never split or lost in a buffer.
-    const std::string stored = EncodeTextMode(text);
-    std::fwrite(stored.data(), 1, stored.size(), found->second);
-    std::fflush(found->second);
+    // Stored in text mode (each LF as CR LF) into the stream's buffer, so a line is never
+    // split; flushed now or when the batch ends.
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t lf = std::min(text.find('\n', from), text.size());
+        std::fwrite(text.data() + from, 1, lf - from, found->second);
+        if (lf < text.size()) std::fwrite("\r\n", 1, 2, found->second);
+        from = lf + 1;
+    }
+    if (batches_ > 0) {
+        touched_.insert(found->second);
+    } else {
+        std::fflush(found->second);
+    }
+}
+
+EventLog::Batch::~Batch() {
+    if (--log_.batches_ > 0) return;
+    for (std::FILE* file : log_.touched_) std::fflush(file);
+    log_.touched_.clear();
 }
 
 Result EventLog::OpenResult(const SiteRecord& site) const {
@@ -182,6 +197,7 @@ Result EventLog::OpenResult(const SiteRecord& site) const {
 void EventLog::Close(SiteRecord& site) {
     const auto found = files_.find(site.logFile);
     if (found != files_.end()) {
+        touched_.erase(found->second);
         std::fclose(found->second);
         files_.erase(found);
     }

@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/common/Result.h"
@@ -59,6 +60,19 @@ class EventLog {
     // Appends text to the site's open file; nothing happens when it has none.
     void Append(const SiteRecord& site, std::string_view text);
 
+    // Lines appended while a Batch lives are flushed when it ends, each touched file once;
+    // without one every line is flushed as it is written. Lines are never split either way.
+    class Batch {
+      public:
+        explicit Batch(EventLog& log) : log_(log) { ++log_.batches_; }
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+      private:
+        EventLog& log_;
+    };
+
     // Closes the site's file (used when a site is removed).
     void Close(SiteRecord& site);
 
@@ -89,6 +103,8 @@ class EventLog {
     std::map<std::string, Result> openFailures_;  // by site name
     std::uint32_t nextHandle_ = 1;
     int openDay_ = -1;  // the calendar day of the open files (DayKey); -1 before the first
+    int batches_ = 0;
+    std::unordered_set<std::FILE*> touched_;  // written in the open batch, not yet flushed
 };
 
 }  // namespace wexfold

@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/engine/EventLoop.h"
@@ -21,19 +22,24 @@ namespace {
 // How long the start waits for a site command that holds the folder's lock for a moment.
 constexpr std::chrono::seconds kLockWait{2};
 
-// Writes whole lines, with their priority in front when they go to the journal.
+// Writes whole lines, with their priority in front when they go to the journal. Standard
+// output is flushed by the caller (once a second), standard error at once.
 class Lines {
   public:
     Lines(std::ostream& out, std::ostream& err, bool journal)
         : out_(out), err_(err), journal_(journal) {}
 
-    void Out(int priority, const std::string& line) { Write(out_, priority, line); }
-    void Err(int priority, const std::string& line) { Write(err_, priority, line); }
+    void Out(int priority, std::string_view line) { Write(out_, priority, line); }
+    void Err(int priority, std::string_view line) {
+        Write(err_, priority, line);
+        err_.flush();
+    }
+    void Flush() { out_.flush(); }
 
   private:
-    void Write(std::ostream& stream, int priority, const std::string& line) {
+    void Write(std::ostream& stream, int priority, std::string_view line) {
         if (journal_) stream << '<' << priority << '>';
-        stream << line << std::endl;
+        stream << line << '\n';
     }
 
     std::ostream& out_;
@@ -60,10 +66,11 @@ class PrintingView final : public WindowlessView {
 
     void SiteEvent(int siteIndex, const std::string& text) override {
         if (siteIndex < 0 || siteIndex >= static_cast<int>(sites_.size())) return;
-        std::string line = text;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        lines_.Out(EventPriority(text),
-                   std::string(sites_[static_cast<std::size_t>(siteIndex)].name) + ": " + line);
+        std::size_t length = text.size();
+        while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) --length;
+        line_.assign(sites_[static_cast<std::size_t>(siteIndex)].name).append(": ");
+        line_.append(text, 0, length);
+        lines_.Out(EventPriority(text), line_);
     }
     void ShowWarning(const char* text) override {
         lines_.Err(kPriorityWarning, std::string("Warning: ") + text);
@@ -77,6 +84,7 @@ class PrintingView final : public WindowlessView {
   private:
     const std::vector<SiteRecord>& sites_;
     Lines& lines_;
+    std::string line_;  // kept, so printing a line allocates nothing
 };
 
 // The STATUS line systemctl shows: how many sites are up, down, waiting and stopped.
@@ -112,7 +120,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     EventLog log(*options.clock, sites);
     PrintingView view(sites, lines);
     auto handover = std::make_shared<SyncHandover>();
-    MonitorEngine engine(sites, log, view, options.downloader, handover);
+    MonitorEngine engine(sites, log, view, options.fetcher, handover);
 
     LoadHooks hooks;
     hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site); };
@@ -132,6 +140,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
         MetricsAddress served = *options.metrics;
         served.port = metrics.Port();
         lines.Out(kPriorityInfo, "wexfold: metrics on http://" + served.Text() + "/metrics");
+        lines.Flush();
     }
     engine.statisticsSiteActive = 1;
     engine.statisticsUrl = sites[0].fetchUrl;
@@ -156,6 +165,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     loop.AddTimer(std::chrono::milliseconds(1000), [&] {
         engine.SchedulerTick();
         publish();
+        lines.Flush();
     });
     while (!options.exitRequested()) {
         loop.Run(std::chrono::hours(1), options.exitRequested);
@@ -167,7 +177,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     // Workers are released and stopped before anything is written, so no event runs between
     // the exit lines and the end.
     if (!engine.Shutdown(options.shutdownLimit)) {
-        lines.Err(kPriorityWarning, "wexfold: " + std::to_string(engine.RunningWorkers()) +
+        lines.Err(kPriorityWarning, "wexfold: " + std::to_string(engine.FetchesInFlight()) +
                                         " fetches still running at exit");
     }
     lines.Out(kPriorityInfo, "wexfold: " + std::to_string(engine.finishedFetches) +
@@ -182,6 +192,7 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     if (const Result saved = SaveUpdateRecord(update); !saved) {
         lines.Err(kPriorityError, "wexfold: " + saved.Message());
     }
+    lines.Flush();
     return code;
 }
 

@@ -10,18 +10,18 @@
 #include <memory>
 #include <optional>
 
-#include "core/engine/Downloader.h"
+#include "core/engine/SiteCheck.h"
 #include "core/logs/Clock.h"
 #include "core/server/MetricsServer.h"
 
 namespace wexfold {
 
 struct HeadlessOptions {
-    std::shared_ptr<Downloader> downloader;
+    std::shared_ptr<SiteFetcher> fetcher;
     const Clock* clock = nullptr;
     // Polled a few times a second; true runs the exit.
     std::function<bool()> exitRequested;
-    // How long the exit waits for running fetches to end.
+    // How long the exit waits for running checks to end.
     std::chrono::milliseconds shutdownLimit{3000};
     // Where the metrics endpoint listens; none: no endpoint.
     std::optional<MetricsAddress> metrics;

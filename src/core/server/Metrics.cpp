@@ -140,7 +140,7 @@ long StatusField(const std::string& status, const char* name) {
 
 MetricsSnapshot TakeSnapshot(const std::vector<SiteRecord>& sites, const MonitorEngine& engine) {
     MetricsSnapshot snapshot;
-    snapshot.fetchesInFlight = engine.RunningWorkers();
+    snapshot.fetchesInFlight = engine.FetchesInFlight();
     snapshot.sites.reserve(sites.size());
     for (std::size_t i = 0; i < sites.size(); ++i) {
         const SiteRecord& site = sites[i];
