@@ -75,12 +75,6 @@ class PrintingView final : public WindowlessView {
     void ShowWarning(const char* text) override {
         lines_.Err(kPriorityWarning, std::string("Warning: ") + text);
     }
-    void HealthChanged(int) override {
-        if (healthChanged) healthChanged();
-    }
-
-    std::function<void()> healthChanged;
-
   private:
     const std::vector<SiteRecord>& sites_;
     Lines& lines_;
@@ -88,21 +82,23 @@ class PrintingView final : public WindowlessView {
 };
 
 // The STATUS line systemctl shows: how many sites are up, down, waiting and stopped.
-std::string StatusText(const MetricsSnapshot& snapshot) {
+std::string StatusText(const std::vector<SiteRecord>& sites, const MonitorEngine& engine) {
     int up = 0;
     int down = 0;
     int waiting = 0;
     int stopped = 0;
-    for (const SiteFigures& site : snapshot.sites) {
-        if (!site.active) {
+    for (int i = 0; i < static_cast<int>(sites.size()); ++i) {
+        const Verdict verdict =
+            i < engine.MonitorCount() ? engine.Health(i).verdict : Verdict::kUnchecked;
+        if (sites[static_cast<std::size_t>(i)].active != 1) {
             ++stopped;
-        } else if (site.health.verdict == Verdict::kUnchecked) {
+        } else if (verdict == Verdict::kUnchecked) {
             ++waiting;
         } else {
-            ++(site.health.verdict == Verdict::kUp ? up : down);
+            ++(verdict == Verdict::kUp ? up : down);
         }
     }
-    return std::to_string(snapshot.sites.size()) + " sites: " + std::to_string(up) + " up, " +
+    return std::to_string(sites.size()) + " sites: " + std::to_string(up) + " up, " +
            std::to_string(down) + " down, " + std::to_string(waiting) + " not checked yet, " +
            std::to_string(stopped) + " stopped";
 }
@@ -148,15 +144,16 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     UpdateRecord update;
     LoadUpdateRecord(update);
 
+    // Published once a second rather than at each ended check: a snapshot of every site per
+    // check would cost the square of the sites.
     std::string status;
     const auto publish = [&] {
-        board.Publish(sites, engine);
-        const std::string now = StatusText(*board.Latest());
+        if (options.metrics) board.Publish(sites, engine);
+        const std::string now = StatusText(sites, engine);
         if (now == status) return;
         status = now;
         NotifyServiceManager("STATUS=" + status);
     };
-    view.healthChanged = publish;
     publish();
     NotifyServiceManager("READY=1");
 
@@ -172,7 +169,6 @@ int RunHeadless(const HeadlessOptions& options, std::ostream& out, std::ostream&
     }
 
     NotifyServiceManager("STOPPING=1");
-    view.healthChanged = nullptr;
     metrics.Stop();
     // Workers are released and stopped before anything is written, so no event runs between
     // the exit lines and the end.
