@@ -118,8 +118,4 @@ void ReportChart::ShowDays(const std::vector<DayFigures>& days) {
     Fit(speedAxis_, 0, fastest);
 }
 
-QStringList ReportChart::DayLabels() const {
-    return dayAxis_->categories();
-}
-
 }  // namespace wexfold

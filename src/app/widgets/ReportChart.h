@@ -26,11 +26,10 @@ class ReportChart : public QChartView {
     void ShowDays(const std::vector<DayFigures>& days);
 
     // What is drawn, for tests: one bar value per day in minutes, the speed line's points as
-    // (day index, kb/s), and the day labels under the bars.
+    // (day index, kb/s).
     const QBarSet* BrokenMinutes() const { return broken_; }
     const QBarSet* ConnectedMinutes() const { return connected_; }
     const QLineSeries* Speed() const { return speed_; }
-    QStringList DayLabels() const;
 
   private:
     QBarSet* broken_;

@@ -15,8 +15,7 @@ void EventLoop::AddTimer(std::chrono::milliseconds period, std::function<void()>
 
 void EventLoop::Run(std::chrono::steady_clock::duration limit, const std::function<bool()>& done) {
     const auto end = std::chrono::steady_clock::now() + limit;
-    quit_ = false;
-    while (!quit_ && !(done && done())) {
+    while (!(done && done())) {
         auto now = std::chrono::steady_clock::now();
         if (now >= end) break;
         auto wake = std::min(end, now + kPollPeriod);
@@ -32,11 +31,6 @@ void EventLoop::Run(std::chrono::steady_clock::duration limit, const std::functi
             timer.tick();
         }
     }
-}
-
-void EventLoop::Quit() {
-    quit_ = true;
-    handover_.Wake();
 }
 
 }  // namespace wexfold

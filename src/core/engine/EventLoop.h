@@ -2,7 +2,6 @@
 // it runs the hand-over's tasks and periodic timers on the thread that calls Run.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <vector>
@@ -17,11 +16,8 @@ public:
 
     void AddTimer(std::chrono::milliseconds period, std::function<void()> tick);
 
-    // Runs tasks and timers until Quit is called, done() returns true or the time is up.
+    // Runs tasks and timers until done() returns true or the time is up.
     void Run(std::chrono::steady_clock::duration limit, const std::function<bool()>& done = {});
-
-    // Any thread (and signal handlers, through a flag they set): ends Run soon.
-    void Quit();
 
 private:
     struct Timer {
@@ -32,7 +28,6 @@ private:
 
     SyncHandover& handover_;
     std::vector<Timer> timers_;
-    std::atomic<bool> quit_{false};
 };
 
 }  // namespace wexfold

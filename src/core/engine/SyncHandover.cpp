@@ -76,14 +76,7 @@ void SyncHandover::Drain() {
 
 void SyncHandover::WaitForWork(std::chrono::steady_clock::time_point deadline) {
     std::unique_lock lock(mutex_);
-    ui_.wait_until(lock, deadline, [&] { return !queue_.empty() || woken_ || closed_; });
-    woken_ = false;
-}
-
-void SyncHandover::Wake() {
-    std::lock_guard lock(mutex_);
-    woken_ = true;
-    ui_.notify_one();
+    ui_.wait_until(lock, deadline, [&] { return !queue_.empty() || closed_; });
 }
 
 void SyncHandover::Close() {

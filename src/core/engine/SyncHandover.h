@@ -34,11 +34,8 @@ public:
     // UI thread: runs every queued task.
     void Drain();
 
-    // UI thread: waits until a task is queued, Wake is called or the deadline passes.
+    // UI thread: waits until a task is queued, the hand-over closes or the deadline passes.
     void WaitForWork(std::chrono::steady_clock::time_point deadline);
-
-    // Any thread: ends a WaitForWork early.
-    void Wake();
 
     // UI thread: refuses further tasks, releases every waiting sender unrun and drops the
     // posted tasks.
@@ -63,7 +60,6 @@ private:
     std::condition_variable ui_;
     std::deque<Task*> queue_;
     bool closed_ = false;
-    bool woken_ = false;
     bool drainDue_ = false;  // the waker was called and no Drain has started since
 };
 
