@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcpp-httplib-dev python3 nginx-light libnginx-mod-http-echo vsftpd libpam-pwdfile
     xvfb xauth x11-utils xdotool trayer dbus desktop-file-utils fonts-wqy-microhei
-    clang libclang-rt-14-dev tzdata
+    clang clang-format libclang-rt-14-dev tzdata
     libsystemd-dev systemd prometheus file lintian appstream
 )
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the normal build and its Debian
-# package, the whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer and under
-# ThreadSanitizer, a short run of every fuzz target, and the long reliability runs: the 5-minute
-# fault run goes on in the background while the sanitizer builds compile, the 1-minute soak runs
-# alone.
+# Installs what is missing, checks the layout of the code, builds, and runs every test: the
+# normal build, its screenshots and its Debian package, the whole suite again under
+# AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer, a short run of every
+# fuzz target, and the long reliability runs: the fault run goes on in the background while the
+# sanitizer builds compile, the soak runs alone.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
@@ -14,8 +14,14 @@ export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp
 export TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp"
 tests() { ctest --output-on-failure --no-tests=error --timeout 1200 "$@"; }
 
+# Every C++ file is laid out as .clang-format says.
+find "$top/src" "$top/tests" "$top/bench" \( -name '*.cpp' -o -name '*.h' \) -print0 |
+    xargs -0 clang-format --dry-run --Werror
+
 "$top/scripts/build.sh" "$top/build"
 (cd "$top/build" && tests -j"$(nproc)" -LE reliability)
+# The pictures of every page, menu and box, in both languages (build/screenshots).
+"$top/build/bin/wexfold-screenshots" "$top/build/screenshots" >/dev/null
 # The Debian package of the normal build, held against its installation and the validators.
 sh "$top/tests/server/package_check.sh" "$top/build"
 reliabilityLog=$top/build/reliability.log

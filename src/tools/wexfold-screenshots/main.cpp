@@ -41,6 +41,7 @@
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/engine/CurlDownloader.h"
+#include "core/engine/CurlFetchLoop.h"
 #include "core/logs/Clock.h"
 #include "core/logs/ReportTab.h"
 #include "core/sites/SiteAddress.h"
@@ -197,6 +198,7 @@ bool Shoot(const QString& folder, Language language, int upPort, int downPort) {
         NoPrompter prompter;
         WindowServices services;
         services.downloader = std::make_shared<CurlDownloader>(CurlLimits{}, data / "cache");
+        services.fetcher = std::make_shared<CurlFetchLoop>();
         services.clock = &clock;
         services.prompter = &prompter;
         services.runMenu = [](QMenu&, const QPoint&) { return 0; };
