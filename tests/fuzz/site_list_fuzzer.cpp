@@ -1,14 +1,7 @@
-// The site list loader over arbitrary file bytes, as start-up and import run it.
-//
-// Input: a mode byte, four bytes of answers to the replace question (bit i answers the i-th
-// question, cycling), then the file. Mode bits: 0-2 how many loaded records form the list
-// the import meets, 4-5 how many more sites that list may take, 6 and 7 both set: repeat the
-// file to pass the reader's 64 KiB piece size (a slow run, so only a quarter of them).
-#include <cstdint>
-#include <cstring>
-#include <string>
-#include <vector>
-
+// The site list loader over arbitrary file bytes, as start-up and import run it. Input: a mode
+// byte, four bytes answering the replace questions (bit i the i-th, cycling), then the file.
+// Mode bits 0-2: how many loaded records the import meets; 4-5: how many more sites it may take;
+// 6 and 7 both set: the file repeated past the reader's 64 KiB piece (a quarter of the runs).
 #include "FuzzSupport.h"
 #include "core/logs/EventLog.h"
 #include "core/sites/SiteListFile.h"
@@ -22,14 +15,13 @@ namespace {
 constexpr std::int64_t kNow = 1774951200;  // 2026-03-31 12:00 local
 
 bool SameRecord(SiteRecord a, SiteRecord b) {
-    a.logFile = 0;
-    b.logFile = 0;
+    a.logFile = b.logFile = 0;
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Every record the start-up load gives is the repaired image of the whole-file decoding.
-std::vector<SiteRecord> StartUp(const std::string& stored, EventLog& log) {
-    std::vector<SiteRecord> list;
+// Start-up loads every whole record of the decoded file, repaired, and repairing it again
+// changes nothing; the list saved reads back unchanged.
+void StartUp(const std::string& stored, std::vector<SiteRecord>& list, EventLog& log) {
     LoadHooks hooks;
     hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site); };
     LoadSiteList({}, list, hooks);
@@ -40,64 +32,39 @@ std::vector<SiteRecord> StartUp(const std::string& stored, EventLog& log) {
         std::memcpy(&expected, decoded.data() + i * sizeof expected, sizeof expected);
         RepairLoadedRecord(expected);
         Check(SameRecord(list[i], expected), "piecewise reading differs from the whole file");
-        SiteRecord again = list[i];
-        RepairLoadedRecord(again);
-        Check(SameRecord(list[i], again), "a repaired record changes when repaired again");
+        RepairLoadedRecord(expected);
+        Check(SameRecord(list[i], expected), "a repaired record changes when repaired again");
     }
-    return list;
+    Check(static_cast<bool>(SaveSiteList(list)), "the site list cannot be saved");
+    std::vector<SiteRecord> reread;
+    LoadSiteList({}, reread, {});
+    Check(std::equal(list.begin(), list.end(), reread.begin(), reread.end(), SameRecord),
+          "the saved list reads back changed");
 }
 
+// An import appends only safe names, one after another and never past the limit.
 void Import(std::vector<SiteRecord>& list, EventLog& log, std::uint32_t answers, std::size_t room) {
     const std::size_t before = list.size();
-    std::size_t asked = 0;
-    std::size_t appended = 0;
+    std::size_t asked = 0, appended = 0;
     LoadHooks hooks;
     hooks.maxSites = before + room;
     hooks.loaded = [&](SiteRecord& site) { log.OpenSiteLog(site); };
     hooks.askReplace = [&](const SiteRecord&) { return (answers >> (asked++ % 32) & 1) != 0; };
     hooks.appended = [&](int index) {
-        SiteRecord& site = list.at(static_cast<std::size_t>(index));
-        site.active = 1;
-        site.listImage = 0;
-        ++appended;
-    };
-    hooks.replaced = [&](int index) {
-        SiteRecord& site = list.at(static_cast<std::size_t>(index));
-        site.listImage = site.active == 1 ? 0 : 1;
+        Check(index + 1 == static_cast<int>(list.size()) && list.size() == before + ++appended &&
+                  IsSafeSiteName(list.back().name),
+              "an append names another place or an unsafe name");
     };
     hooks.released = [&](SiteRecord& gone) { log.Close(gone); };
     LoadSiteList("import.wxf", list, hooks);
-    Check(list.size() == before + appended, "appended sites and list size disagree");
-    Check(list.size() <= hooks.maxSites, "import filled the list past its limit");
-    for (std::size_t i = before; i < list.size(); ++i) {
-        Check(IsSafeSiteName(list[i].name), "an imported site has an unsafe name");
-    }
-}
-
-// Nothing the logs made may lie outside log/<site>/<day>.
-void CheckLogTree() {
-    const auto root = WorkFolder() / "log";
-    std::error_code ignored;
-    for (auto it = std::filesystem::recursive_directory_iterator(root, ignored);
-         it != std::filesystem::recursive_directory_iterator(); ++it) {
-        const auto relative = it->path().lexically_relative(root);
-        const auto depth = std::distance(relative.begin(), relative.end());
-        Check(depth == 1 ? it->is_directory() : depth == 2 && it->is_regular_file(),
-              "a log path outside log/<site>/<day>");
-    }
+    Check(list.size() == before + appended && list.size() <= hooks.maxSites,
+          "the list grew past its appends or its limit");
+    Check(static_cast<bool>(SaveSiteList(list)), "the imported list cannot be saved");
 }
 
 }  // namespace
-}  // namespace wexfold::fuzz
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    wexfold::fuzz::WorkFolder();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace wexfold;
-    using namespace wexfold::fuzz;
     if (size < 5) return 0;
     const std::uint8_t mode = data[0];
     std::uint32_t answers = 0;
@@ -107,31 +74,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string once = stored;
         while (stored.size() < 70000) stored += once;
     }
-    const InWorkFolder inside;
-    WriteFile(WorkFolder() / "siteurl", stored);
-    WriteFile(WorkFolder() / "import.wxf", stored);
+    // The list lives in the current directory; libFuzzer's relative paths are used outside.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(WorkFolder());
+    WriteFile("siteurl", stored);
+    WriteFile("import.wxf", stored);
     {
         ManualClock clock(kNow);
         std::vector<SiteRecord> list;
         EventLog log(clock, list, WorkFolder());
-        list = StartUp(stored, log);
-
-        // The saved list reads back unchanged.
-        Check(static_cast<bool>(SaveSiteList(list)), "the site list cannot be saved");
-        std::vector<SiteRecord> reread;
-        LoadSiteList({}, reread, {});
-        Check(reread.size() == list.size(), "saved list reads back another count");
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            Check(SameRecord(list[i], reread[i]), "saved record reads back changed");
-        }
-
+        StartUp(stored, list, log);
         const std::size_t kept = std::min<std::size_t>(mode & 7, list.size());
         for (std::size_t i = kept; i < list.size(); ++i) log.Close(list[i]);
         list.resize(kept);
         Import(list, log, answers, (mode >> 4) & 3);
-        Check(static_cast<bool>(SaveSiteList(list)), "the imported list cannot be saved");
     }
-    CheckLogTree();
-    ClearWorkFolder();
+    // Nothing the logs made may lie outside log/<site>/<day>.
+    const auto root = WorkFolder() / "log";
+    std::error_code none;  // no log folder when no site was loaded
+    for (const auto& item : std::filesystem::recursive_directory_iterator(root, none)) {
+        const auto relative = item.path().lexically_relative(root);
+        const auto depth = std::distance(relative.begin(), relative.end());
+        Check(depth == 1 ? item.is_directory() : depth == 2 && item.is_regular_file(),
+              "a log path outside log/<site>/<day>");
+    }
+    std::filesystem::remove_all(root);
+    std::filesystem::current_path(previous);
     return 0;
 }
+
+}  // namespace wexfold::fuzz

@@ -1,7 +1,7 @@
 // Checking a label edited in the site list before it becomes the site's name, and storing it.
 #include <gtest/gtest.h>
 
-#include "core/shell/SiteRename.h"
+#include "core/sites/SiteRename.h"
 
 namespace wexfold {
 namespace {

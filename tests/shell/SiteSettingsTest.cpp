@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "core/shell/SiteRename.h"
 #include "core/shell/SiteSettings.h"
 #include "core/sites/SiteAddress.h"
+#include "core/sites/SiteRename.h"
 
 namespace wexfold {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "app/dialogs/urlsettingsStrip.h"
 #include "app/window/Prompter.h"
-#include "core/shell/SiteRename.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 
 namespace wexfold {

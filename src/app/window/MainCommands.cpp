@@ -17,8 +17,8 @@
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/logs/ReportTab.h"
-#include "core/shell/SiteRename.h"
 #include "core/sites/SiteListFile.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
 

@@ -19,7 +19,7 @@
 #include "app/widgets/UpdateSwitch.h"
 #include "app/window/T_wexfoldDlg.h"
 #include "core/shell/DialogUnits.h"
-#include "core/shell/SiteRename.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
 

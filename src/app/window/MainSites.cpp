@@ -7,10 +7,10 @@
 #include "app/dialogs/addnewDlg.h"
 #include "app/window/Prompter.h"
 #include "app/window/T_wexfoldDlg.h"
-#include "core/shell/SiteRename.h"
 #include "core/sites/NewSiteForm.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteListFile.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
 
@@ -57,9 +57,9 @@ void T_wexfoldDlg::CommandExport() {
     // could not be saved is not copied, as the copy would be an older one.
     std::error_code error;
     const bool copied =
-        SaveSites() && std::filesystem::copy_file(
-                           SiteListPath(), target,
-                           std::filesystem::copy_options::overwrite_existing, error);
+        SaveSites() &&
+        std::filesystem::copy_file(SiteListPath(), target,
+                                   std::filesystem::copy_options::overwrite_existing, error);
     if (!copied) {
         Ask("Error", Translate("The site list could not be written to the chosen file."), false,
             true);

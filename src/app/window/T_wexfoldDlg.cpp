@@ -14,9 +14,9 @@
 #include "app/window/DesktopNotifier.h"
 #include "app/window/Prompter.h"
 #include "core/server/Metrics.h"
-#include "core/shell/SiteRename.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteListFile.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 
 namespace wexfold {

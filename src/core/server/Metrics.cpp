@@ -11,8 +11,8 @@
 
 #include "core/engine/MonitorEngine.h"
 #include "core/server/TextEscapes.h"
-#include "core/shell/SiteRename.h"
 #include "core/sites/SiteAddress.h"
+#include "core/sites/SiteRename.h"
 
 namespace wexfold {
 

@@ -15,11 +15,11 @@
 #include "core/server/SiteArguments.h"
 #include "core/server/SiteListing.h"
 #include "core/shell/Menus.h"
-#include "core/shell/SiteRename.h"
 #include "core/shell/SiteSettings.h"
 #include "core/sites/FolderLock.h"
 #include "core/sites/NewSiteForm.h"
 #include "core/sites/SiteListFile.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
 

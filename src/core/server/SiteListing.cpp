@@ -6,9 +6,9 @@
 #include <ostream>
 
 #include "core/server/TextEscapes.h"
-#include "core/shell/SiteRename.h"
 #include "core/shell/SiteSettings.h"
 #include "core/sites/SiteAddress.h"
+#include "core/sites/SiteRename.h"
 
 namespace wexfold {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/shell/SiteRename.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 
 namespace wexfold {

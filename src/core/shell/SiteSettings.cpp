@@ -5,9 +5,9 @@
 #include <cstring>
 #include <limits>
 
-#include "core/shell/SiteRename.h"
 #include "core/sites/NewSiteForm.h"
 #include "core/sites/SiteAddress.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
 

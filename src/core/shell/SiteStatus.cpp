@@ -4,8 +4,8 @@
 #include <cmath>
 #include <ctime>
 
-#include "core/shell/SiteRename.h"
 #include "core/sites/SiteAddress.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
 

@@ -1,8 +1,8 @@
 #include "core/sites/NewSiteForm.h"
 
-#include "core/shell/SiteRename.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteName.h"
+#include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
 

@@ -1,4 +1,4 @@
-#include "core/shell/SiteRename.h"
+#include "core/sites/SiteRename.h"
 
 #include <cstring>
 
