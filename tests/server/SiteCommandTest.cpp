@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "core/server/SiteCommands.h"
-#include "core/shell/SiteSettings.h"
+#include "core/window/SiteSettings.h"
 #include "core/sites/NewSiteForm.h"
 #include "core/sites/SiteListFile.h"
 #include "core/text/StringTable.h"

@@ -3,7 +3,7 @@
 
 #include <QRect>
 
-#include "core/shell/DialogUnits.h"
+#include "core/window/DialogUnits.h"
 
 namespace wexfold {
 

@@ -1,5 +1,5 @@
 // The advanced settings dialog: the pages "Monitor", "Report" and "URL Info" over the site
-// records in memory. Its rules live in core/shell/SiteSettings; this class only shows them.
+// records in memory. Its rules live in core/window/SiteSettings; this class only shows them.
 #pragma once
 
 #include <QDialog>
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/engine/MonitorEngine.h"
-#include "core/shell/Menus.h"
-#include "core/shell/SiteSettings.h"
+#include "core/window/Menus.h"
+#include "core/window/SiteSettings.h"
 #include "core/sites/SiteRecord.h"
 
 class QButtonGroup;

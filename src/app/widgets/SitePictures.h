@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/shell/SiteStatus.h"
+#include "core/window/SiteStatus.h"
 
 namespace wexfold {
 

@@ -6,8 +6,8 @@
 #include "app/widgets/SitePictures.h"
 #include "app/window/MenuFill.h"
 #include "app/window/T_wexfoldDlg.h"
-#include "core/shell/Menus.h"
-#include "core/shell/SiteStatus.h"
+#include "core/window/Menus.h"
+#include "core/window/SiteStatus.h"
 
 namespace wexfold {
 

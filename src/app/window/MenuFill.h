@@ -3,7 +3,7 @@
 
 #include <QMenu>
 
-#include "core/shell/Menus.h"
+#include "core/window/Menus.h"
 
 namespace wexfold {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "core/server/TextEscapes.h"
-#include "core/shell/SiteSettings.h"
+#include "core/window/SiteSettings.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteRename.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/shell/Menus.h"
+#include "core/window/Menus.h"
 
 namespace wexfold {
 namespace {

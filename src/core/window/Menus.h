@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/shell/TabStrip.h"
+#include "core/window/TabStrip.h"
 #include "core/sites/SiteRecord.h"
 
 namespace wexfold {

@@ -1,4 +1,4 @@
-#include "core/shell/TabStrip.h"
+#include "core/window/TabStrip.h"
 
 #include <algorithm>
 

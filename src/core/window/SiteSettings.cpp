@@ -1,4 +1,4 @@
-#include "core/shell/SiteSettings.h"
+#include "core/window/SiteSettings.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "core/shell/SiteStatus.h"
+#include "core/window/SiteStatus.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "core/shell/Menus.h"
+#include "core/window/Menus.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/shell/TabStrip.h"
+#include "core/window/TabStrip.h"
 
 namespace wexfold {
 namespace {

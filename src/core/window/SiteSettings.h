@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/shell/Menus.h"
+#include "core/window/Menus.h"
 #include "core/sites/SiteRecord.h"
 
 namespace wexfold {

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "core/shell/SiteSettings.h"
+#include "core/window/SiteSettings.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteRename.h"
 
