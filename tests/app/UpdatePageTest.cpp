@@ -9,7 +9,7 @@
 #include "WindowHarness.h"
 #include "app/widgets/TabStripBar.h"
 #include "core/engine/CurlDownloader.h"
-#include "fixtures/UpdateServerProcess.h"
+#include "fixtures/LocalServers.h"
 
 namespace wexfold::testing {
 namespace {

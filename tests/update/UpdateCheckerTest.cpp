@@ -10,8 +10,8 @@
 #include "core/update/UpdateChecker.h"
 #include "core/update/UpdateListFiles.h"
 #include "fixtures/FaultServer.h"
+#include "fixtures/LocalServers.h"
 #include "fixtures/TempFolder.h"
-#include "fixtures/UpdateServerProcess.h"
 
 namespace wexfold::testing {
 namespace {
