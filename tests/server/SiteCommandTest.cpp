@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "core/server/SiteCommands.h"
+#include "core/server/TextEscapes.h"
 #include "core/window/SiteSettings.h"
 #include "core/sites/NewSiteForm.h"
 #include "core/sites/SiteListFile.h"
@@ -118,6 +119,12 @@ TEST_F(SiteCommandTest, ListIsTheListTheDialogsMake) {
     }
     ASSERT_TRUE(SaveSiteList(sites, "dialogs"));
     EXPECT_TRUE(FileText("siteurl") == FileText("dialogs"));
+}
+
+// What --list prints of a stored name: control bytes and broken UTF-8 made harmless.
+TEST(TextEscapes, NamesAreQuotedForJsonAndMadePrintable) {
+    EXPECT_EQ(JsonString("a\"b\\c\x01\xff"), "\"a\\\"b\\\\c\\u0001\xef\xbf\xbd\"");
+    EXPECT_EQ(PrintableText("a\tb\x7f\xc3\xa9"), "a?b?\xc3\xa9");
 }
 
 }  // namespace
