@@ -50,6 +50,7 @@ TEST_F(WindowTest, CommandsActOnTheSelectedSiteAndStopsAskFirst) {
     EXPECT_EQ(menusShown.back().front(), "Stop Monitor/23");
 
     // The Statistics page's chooser shows the chosen site and selects it; so does the Report's.
+    window->OnCommand(command::kShowStatistics);
     menuAnswers = {command::kChooserFirst + 1};
     window->OnCommand(1041);
     EXPECT_EQ(Controls().statisticsAddress->text(), "http://shop.test/");
