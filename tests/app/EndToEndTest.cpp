@@ -1,9 +1,6 @@
 // The real program under xvfb-run with an X11 tray: two copies started together, Escape, the
 // tray icon's menu, and the exit through it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "fixtures/ChildProcess.h"
 #include "fixtures/TempFolder.h"
@@ -50,13 +47,8 @@ wait $running; echo "first $?" >> steps
 
 TEST(EndToEndTest, OneCopyEscapeAndTheTrayMenuToTheExit) {
     TempFolder folder{true};
-    const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const pid_t child =
-        StartChild({"/usr/bin/xvfb-run", "-a", "sh", "-c", kScript, "sh", kProgram}, {}, quiet);
-    ::close(quiet);
-    ASSERT_GT(child, 0);
-    const ChildEnd end = WaitChild(child, std::chrono::seconds(60));
-    ASSERT_TRUE(!end.timedOut && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0);
+    ASSERT_TRUE(RunChild({"/usr/bin/xvfb-run", "-a", "sh", "-c", kScript, "sh", kProgram},
+                         std::chrono::seconds(60)));
     EXPECT_EQ(FileText("steps"), "second 0\nwindows 1\nescape 1\nmenu 1\ntray 1\nfirst 0\n");
     // The confirmed exit wrote the program's files.
     EXPECT_TRUE(std::filesystem::exists("siteurl") && std::filesystem::exists("update.date"));

@@ -14,8 +14,7 @@ struct QtEnvironment final : ::testing::Environment {
     void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
     void TearDown() override { app.reset(); }
     int argc = 1;
-    char name[18] = "wexfold_app_tests";
-    char* argv[2] = {name, nullptr};
+    char* argv[2] = {const_cast<char*>("wexfold_app_tests"), nullptr};
     std::unique_ptr<QApplication> app;
 };
 
@@ -57,8 +56,8 @@ SiteRecord TestSite(const std::string& name, bool active, const std::string& url
     std::strncpy(site.name, name.c_str(), SiteRecord::kNameMax);
     const std::string address = url.empty() ? "http://" + name + ".test/" : url;
     std::snprintf(site.fetchUrl, sizeof site.fetchUrl, "%s", address.c_str());
-    site.active = active ? 1 : 0;
-    site.listImage = active ? 0 : 1;
+    site.active = active;
+    site.listImage = !active;
     return site;
 }
 
@@ -96,11 +95,6 @@ void WindowTest::Open() {
     services.openDocument = [this](const std::filesystem::path& file) { opened.push_back(file); };
     window = std::make_unique<T_wexfoldDlg>(services);
     window->OnInitDialog();
-}
-
-std::vector<std::string> WindowTest::Shown(const Menu& menu) {
-    window->RunMenu(menu, {});
-    return menusShown.back();
 }
 
 std::vector<std::string> WindowTest::ListNames() const {

@@ -58,15 +58,14 @@ class WindowTest : public ::testing::Test {
   protected:
     void WriteSites(const std::vector<std::pair<std::string, bool>>& sites);
     void Open();
-    // Opens a menu the way the window does: its items as "text/command", "!" marking a checked
-    // one, a separator as "/". The next of menuAnswers is chosen.
-    std::vector<std::string> Shown(const Menu& menu);
     std::vector<std::string> ListNames() const;
     const MainControls& Controls() const { return window->Controls(); }
 
     TempFolder folder{true};
     ManualClock clock{1773124200};  // 2026-03-10 12:00:00 in the test time zone
     ScriptedPrompter prompter;
+    // Menus open as the window opens them; each is kept as "text/command" items, "!" marking a
+    // checked one, a separator "/", and the next of menuAnswers is chosen.
     std::deque<int> menuAnswers;
     std::vector<std::vector<std::string>> menusShown;
     std::vector<std::filesystem::path> opened;
