@@ -2,7 +2,16 @@
 // byte, four bytes answering the replace questions (bit i the i-th, cycling), then the file.
 // Mode bits 0-2: how many loaded records the import meets; 4-5: how many more sites it may take;
 // 6 and 7 both set: the file repeated past the reader's 64 KiB piece (a quarter of the runs).
-#include "FuzzSupport.h"
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
 #include "core/logs/EventLog.h"
 #include "core/sites/SiteListFile.h"
 #include "core/sites/SiteName.h"
@@ -11,6 +20,37 @@
 
 namespace wexfold::fuzz {
 namespace {
+
+// A broken property becomes a crash that libFuzzer records.
+void Check(bool ok, const char* what) {
+    if (ok) return;
+    std::fprintf(stderr, "fuzz property broken: %s\n", what);
+    std::abort();
+}
+
+// Made on first use, with a time zone that has days of 23 and 25 hours, in memory-backed
+// /dev/shm where there is one (the site list's saves sync); removed at exit.
+const std::filesystem::path& WorkFolder() {
+    static std::string made;  // outlives the exit handler, which is registered after it
+    static const std::filesystem::path folder = [] {
+        setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+        tzset();
+        made = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        made += "/wexfold-fuzz-XXXXXX";
+        Check(mkdtemp(made.data()) != nullptr, "cannot make the work folder");
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(made, ignored);
+        });
+        return std::filesystem::path(made);
+    }();
+    return folder;
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+    Check(static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes),
+          "cannot write into the work folder");
+}
 
 constexpr std::int64_t kNow = 1774951200;  // 2026-03-31 12:00 local
 
