@@ -13,7 +13,9 @@
 
 namespace {
 
-std::size_t Discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
+std::size_t Discard(char*, std::size_t size, std::size_t count, void*) {
+    return size * count;
+}
 
 }  // namespace
 

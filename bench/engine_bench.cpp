@@ -136,8 +136,8 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-void Compare(const char* protocol, Setup& setup, const std::string& url,
-             const std::string& caFile, int seconds, int rounds) {
+void Compare(const char* protocol, Setup& setup, const std::string& url, const std::string& caFile,
+             int seconds, int rounds) {
     std::printf("%s: %d sites every second, %zu KB page, %d s a run, %d runs a side\n", protocol,
                 kSites, kPageBytes / 1024, seconds, rounds);
     std::vector<double> perCheck[3];
@@ -159,10 +159,10 @@ void Compare(const char* protocol, Setup& setup, const std::string& url,
             rss = std::max(rss, run.peakRssKb);
             threads = std::max(threads, run.peakThreads);
         }
-        std::printf("  %-9s %7.1f us CPU per check (median; %.1f to %.1f), up to %ld checks a "
-                    "run, peak %.1f MB RSS, %ld threads\n",
-                    kSideNames[side], Median(perCheck[side]), *low, *high, checks, rss / 1024.0,
-                    threads);
+        std::printf(
+            "  %-9s %7.1f us CPU per check (median; %.1f to %.1f), up to %ld checks a "
+            "run, peak %.1f MB RSS, %ld threads\n",
+            kSideNames[side], Median(perCheck[side]), *low, *high, checks, rss / 1024.0, threads);
     }
     const double bare = Median(perCheck[1]);
     std::printf("  ratio engine / bare loop %.2f, work loop / bare loop %.2f\n",
@@ -201,7 +201,8 @@ int main(int argc, char** argv) {
     const TestCertificates certificates(temp.Path());
     const NginxServer http(temp.Path(), &certificates,
                            std::chrono::seconds(6 * seconds * rounds + 4 * kSlowSeconds + 120));
-    std::ofstream(temp.Path() / "nginx/www/page20k", std::ios::binary) << std::string(kPageBytes, 'x');
+    std::ofstream(temp.Path() / "nginx/www/page20k", std::ios::binary)
+        << std::string(kPageBytes, 'x');
     Compare("http", setup, http.Url("/page20k"), "", seconds, rounds);
     Compare("https", setup, http.Url("/page20k", NginxServer::Tls::kTrusted),
             certificates.CaFile().string(), seconds, rounds);

@@ -200,8 +200,8 @@ TEST_F(LogsTest, ASiteWithoutALogFileWritesNothingAndTheReasonIsKept) {
     WriteBytes(folder.Path() / "03102026", kBroken);
     WriteBytes(folder.Path() / "log" / "03102026", kBroken);
     for (const char* name : {"..", ".", "", "a/b", "../log/shop"}) {
-        EXPECT_EQ(BuildReport({clock.Now(), clock.Now(), 9, "", name, ""}, folder.Path()).PageCount(),
-                  0u)
+        EXPECT_EQ(
+            BuildReport({clock.Now(), clock.Now(), 9, "", name, ""}, folder.Path()).PageCount(), 0u)
             << name;
     }
 }

@@ -9,21 +9,12 @@
 #include <fstream>
 #include <string>
 
-#include "core/logs/Clock.h"
-
 namespace wexfold::testing {
 
 inline constexpr char kHugeLogSite[] = "huge";
 inline constexpr char kHugeBrokenLine[] = "! Failed! can't connectivy. end of  09:00:00 03/01 2024";
 // Broken on March 1, 30 s each: two lines before the fetches and one after.
 inline constexpr int kHugeDayBrokenLines = 3;
-
-inline std::int64_t HugeLogFirstDay() {
-    return LocalMidnight(2024, 3, 1);
-}
-inline std::int64_t HugeLogLastDay() {
-    return LocalMidnight(2024, 3, 2);
-}
 
 // The lines of fetch i on March 1: two uncounted lines, then the two counted ones, a speed and
 // an access line. The address tells the fetches apart.

@@ -101,8 +101,7 @@ TEST(MetricsRun, ServesTheFiguresOfARunningCopy) {
     const std::string up = "{site=\"up\\\"1\",url=\"" + http.Url("/page") + "\"}";
     const std::string gone = "{site=\"down\",url=\"http://" + down + "\"}";
     const std::string late =
-        "{site=\"late\",url=\"http://joe@127.0.0.1:" + std::to_string(http.Port()) + "/late" +
-        "\"";
+        "{site=\"late\",url=\"http://joe@127.0.0.1:" + std::to_string(http.Port()) + "/late" + "\"";
     const std::pair<std::string, double> values[] = {
         {"wexfold_site_up" + up, 1},
         {"wexfold_site_up" + gone, 0},

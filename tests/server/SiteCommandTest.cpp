@@ -6,11 +6,11 @@
 
 #include "core/server/SiteCommands.h"
 #include "core/server/TextEscapes.h"
-#include "core/window/SiteSettings.h"
 #include "core/sites/NewSiteForm.h"
 #include "core/sites/SiteListFile.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
+#include "core/window/SiteSettings.h"
 #include "fixtures/TempFolder.h"
 
 namespace wexfold::testing {

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "core/window/SiteSettings.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteRename.h"
+#include "core/window/SiteSettings.h"
 
 namespace wexfold {
 namespace {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/engine/MonitorEngine.h"
+#include "core/sites/SiteRecord.h"
 #include "core/window/Menus.h"
 #include "core/window/SiteSettings.h"
-#include "core/sites/SiteRecord.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -6,7 +6,7 @@ namespace wexfold {
 class MetricsBoard;
 
 class T_wexfoldApp {
-public:
+  public:
     // Runs the program; returns the process exit status. With a board, the window publishes
     // its figures there for the metrics endpoint.
     static int Run(int argc, char** argv, MetricsBoard* metrics = nullptr);

@@ -18,10 +18,10 @@
 #include "app/widgets/TabStripBar.h"
 #include "app/widgets/UpdateSwitch.h"
 #include "app/window/T_wexfoldDlg.h"
-#include "core/window/DialogUnits.h"
 #include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
+#include "core/window/DialogUnits.h"
 
 namespace wexfold {
 namespace {

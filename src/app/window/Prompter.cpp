@@ -20,7 +20,8 @@ PromptAnswer MessageBoxPrompter::Ask(QWidget* owner, const std::string& caption,
                 : icon == PromptIcon::kStop        ? QMessageBox::Critical
                                                    : QMessageBox::NoIcon);
     if (buttons == PromptButtons::kYesNo) {
-        QAbstractButton* yes = box.addButton(QString::fromUtf8(Translate("Yes")), QMessageBox::YesRole);
+        QAbstractButton* yes =
+            box.addButton(QString::fromUtf8(Translate("Yes")), QMessageBox::YesRole);
         box.addButton(QString::fromUtf8(Translate("No")), QMessageBox::NoRole);
         box.exec();
         return box.clickedButton() == yes ? PromptAnswer::kYes : PromptAnswer::kNo;

@@ -13,7 +13,7 @@ enum class PromptIcon { kNone, kWarning, kInformation, kStop };
 enum class PromptAnswer { kOk, kYes, kNo };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // Texts are UTF-8. A box with OK only answers kOk.
     virtual PromptAnswer Ask(QWidget* owner, const std::string& caption, const std::string& text,
@@ -26,7 +26,7 @@ public:
 
 // Modal message boxes.
 class MessageBoxPrompter final : public Prompter {
-public:
+  public:
     PromptAnswer Ask(QWidget* owner, const std::string& caption, const std::string& text,
                      PromptButtons buttons, PromptIcon icon) override;
     std::string ChooseFile(QWidget* owner, bool save) override;

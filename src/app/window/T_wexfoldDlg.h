@@ -23,13 +23,13 @@
 #include "core/engine/SyncHandover.h"
 #include "core/logs/Clock.h"
 #include "core/logs/EventLog.h"
+#include "core/update/UpdateChecker.h"
+#include "core/update/UpdateMessage.h"
+#include "core/update/UpdateRecord.h"
 #include "core/window/DialogUnits.h"
 #include "core/window/Menus.h"
 #include "core/window/SiteStatus.h"
 #include "core/window/TabStrip.h"
-#include "core/update/UpdateChecker.h"
-#include "core/update/UpdateMessage.h"
-#include "core/update/UpdateRecord.h"
 
 class QCheckBox;
 class QComboBox;

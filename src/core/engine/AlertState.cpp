@@ -51,7 +51,8 @@ AlertPaint AlertState::Paint() {
     paint.texts.push_back({alertTime, FromCorner(185, 96, 5, 81), kRed});
     const std::string countdown = FormatText(Text(205), 5 - alertStep / 2);
     if (lostSeconds != 0) {
-        paint.texts.push_back({FormatText(Text(204), lostSeconds / 60), FromCorner(180, 76, 0, 61), kRed});
+        paint.texts.push_back(
+            {FormatText(Text(204), lostSeconds / 60), FromCorner(180, 76, 0, 61), kRed});
         paint.texts.push_back({countdown, FromCorner(180, 56, 0, 41), kBlue});
     } else {
         paint.texts.push_back({countdown, FromCorner(180, 76, 0, 61), kBlue});

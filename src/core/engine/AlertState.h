@@ -28,7 +28,7 @@ struct AlertPaint {
 };
 
 class AlertState {
-public:
+  public:
     static constexpr int kWidth = 190;
     static constexpr int kHeight = 136;
 

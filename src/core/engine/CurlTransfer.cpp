@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstring>
 #include <limits>

@@ -11,7 +11,7 @@
 namespace wexfold {
 
 class EventLoop {
-public:
+  public:
     explicit EventLoop(SyncHandover& handover) : handover_(handover) {}
 
     void AddTimer(std::chrono::milliseconds period, std::function<void()> tick);
@@ -19,7 +19,7 @@ public:
     // Runs tasks and timers until done() returns true or the time is up.
     void Run(std::chrono::steady_clock::duration limit, const std::function<bool()>& done = {});
 
-private:
+  private:
     struct Timer {
         std::chrono::milliseconds period;
         std::chrono::steady_clock::time_point due;

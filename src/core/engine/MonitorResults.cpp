@@ -158,8 +158,7 @@ void MonitorEngine::SpeedTick() {
         SiteMonitor& monitor = *monitors_[static_cast<std::size_t>(i)];
         if (monitor.bytesThisSecond == 0) continue;
         const auto kb = static_cast<int>(static_cast<std::int64_t>(monitor.bytesThisSecond) / 1024);
-        const std::string text =
-            FormatText(Text(196), kb) + Stamp() + "\r\n";
+        const std::string text = FormatText(Text(196), kb) + Stamp() + "\r\n";
         const SiteRecord& site = sites_[static_cast<std::size_t>(i)];
         if (LogsDetail(site)) Log(site, text);
         view_.SiteEvent(i, text);

@@ -65,14 +65,18 @@ void CheckQueue::Wake() {
     });
 }
 
-void CheckQueue::HoldWakes() { holdingWakes = true; }
+void CheckQueue::HoldWakes() {
+    holdingWakes = true;
+}
 
 void CheckQueue::FlushWakes() {
     for (const auto& queue : heldWakes) queue->Wake();
     heldWakes.clear();
 }
 
-bool CheckQueue::WakesHeld() { return !heldWakes.empty(); }
+bool CheckQueue::WakesHeld() {
+    return !heldWakes.empty();
+}
 
 void CheckQueue::Stop(SiteCheck& check) {
     std::lock_guard lock(mutex_);

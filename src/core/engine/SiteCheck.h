@@ -103,7 +103,7 @@ class CheckQueue : public std::enable_shared_from_this<CheckQueue> {
     std::mutex mutex_;
     std::vector<Item> queued_;
     std::vector<Item> spare_;  // the last batch's storage, handed back to keep its capacity
-    bool wakeDue_ = false;  // a wake was made or held and nothing was handled since
+    bool wakeDue_ = false;     // a wake was made or held and nothing was handled since
     bool closed_ = false;
 };
 

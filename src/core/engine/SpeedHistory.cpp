@@ -26,7 +26,9 @@ void SpeedHistory::AddSample(std::uint32_t bytes) {
     heights_.push_front(100 - std::min(kb, 100));
 }
 
-std::string SpeedHistory::Label() const { return FormatText("%dkb/s", lastSpeedKb_); }
+std::string SpeedHistory::Label() const {
+    return FormatText("%dkb/s", lastSpeedKb_);
+}
 
 std::vector<SpeedHistory::Point> SpeedHistory::Polyline() const {
     std::vector<Point> points{{210, 100}};

@@ -10,7 +10,7 @@
 namespace wexfold {
 
 class SpeedHistory {
-public:
+  public:
     static constexpr std::size_t kSamples = 22;
 
     struct Point {
@@ -34,7 +34,7 @@ public:
     // The line to draw: from (210, 100) to each sample, newest at x = 211, 10 pixels apart.
     std::vector<Point> Polyline() const;
 
-private:
+  private:
     std::deque<int> heights_;
     int lastSpeedKb_ = 0;
 };

@@ -14,7 +14,7 @@
 namespace wexfold {
 
 class SyncHandover {
-public:
+  public:
     // waker is called (from the sending thread) when a task is queued while no Drain is due;
     // the Qt program uses it to schedule Drain on its event loop. The constructing thread is
     // the UI thread.
@@ -44,7 +44,7 @@ public:
 
     bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
-private:
+  private:
     struct Task {
         const std::function<void()>* run;
         bool done = false;

@@ -7,7 +7,9 @@ bool urlCallback::Deliver(const ProgressReport* report) {
     return handover->Send([&] { deliver(report); });
 }
 
-bool urlCallback::Closing() const { return handover && handover->Closed(); }
+bool urlCallback::Closing() const {
+    return handover && handover->Closed();
+}
 
 bool urlCallback::OnProgress(const ProgressReport& report) {
     if (mode.load() == MONITOR_STOPPED) return false;

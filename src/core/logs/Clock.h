@@ -8,26 +8,26 @@
 namespace wexfold {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since 1970-01-01 UTC.
     virtual std::int64_t Now() const = 0;
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     std::int64_t Now() const override { return static_cast<std::int64_t>(std::time(nullptr)); }
 };
 
 // A clock that stands still until it is set or advanced.
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(std::int64_t now = 0) : now_(now) {}
     std::int64_t Now() const override { return now_; }
     void Set(std::int64_t now) { now_ = now; }
     void Advance(std::int64_t seconds) { now_ += seconds; }
 
-private:
+  private:
     std::int64_t now_;
 };
 

@@ -75,6 +75,7 @@ class PrintingView final : public WindowlessView {
     void ShowWarning(const char* text) override {
         lines_.Err(kPriorityWarning, std::string("Warning: ") + text);
     }
+
   private:
     const std::vector<SiteRecord>& sites_;
     Lines& lines_;

@@ -14,14 +14,14 @@
 #include "core/logs/EventLog.h"
 #include "core/server/SiteArguments.h"
 #include "core/server/SiteListing.h"
-#include "core/window/Menus.h"
-#include "core/window/SiteSettings.h"
 #include "core/sites/FolderLock.h"
 #include "core/sites/NewSiteForm.h"
 #include "core/sites/SiteListFile.h"
 #include "core/sites/SiteRename.h"
 #include "core/text/StringTable.h"
 #include "core/text/TextFormat.h"
+#include "core/window/Menus.h"
+#include "core/window/SiteSettings.h"
 
 namespace wexfold {
 

@@ -6,9 +6,9 @@
 #include <ostream>
 
 #include "core/server/TextEscapes.h"
-#include "core/window/SiteSettings.h"
 #include "core/sites/SiteAddress.h"
 #include "core/sites/SiteRename.h"
+#include "core/window/SiteSettings.h"
 
 namespace wexfold {
 

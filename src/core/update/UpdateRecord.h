@@ -13,7 +13,7 @@ namespace wexfold {
 struct UpdateRecord {
     static constexpr std::size_t kSize = 12;
 
-    std::uint8_t autoCheck = 1;  // 1 = the automatic check is on
+    std::uint8_t autoCheck = 1;   // 1 = the automatic check is on
     std::int64_t lastUpdate = 0;  // seconds since 1970 of the last successful download
 
     // Bytes 0: autoCheck, 1-3: zero, 4-11: lastUpdate.

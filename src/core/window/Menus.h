@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/window/TabStrip.h"
 #include "core/sites/SiteRecord.h"
+#include "core/window/TabStrip.h"
 
 namespace wexfold {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/window/Menus.h"
 #include "core/sites/SiteRecord.h"
+#include "core/window/Menus.h"
 
 namespace wexfold {
 
