@@ -25,7 +25,6 @@ class RecordingView final : public EngineView {
     void DrawSpeedGraph(std::uint32_t bytes) override { graphBytes.push_back(bytes); }
     void ShowWarning(const char*) override {}
 
-    // The texts of one site's events, in order.
     std::vector<std::string> EventsOf(int site) const {
         std::vector<std::string> texts;
         for (const auto& [of, text] : events) {

@@ -72,6 +72,7 @@ TEST_F(EngineTest, ChecksOfASiteAreBoundedAndEndWithItsStopRemovalOrTheExit) {
     EXPECT_TRUE(engine->Shutdown(std::chrono::seconds(3)));
     handover->Drain();
     EXPECT_EQ(view.events.size(), events);
+    EXPECT_TRUE(CurlFetchLoop().Shutdown(std::chrono::seconds(1)));  // a loop that never ran
 }
 
 // A download limited to kLimitedRate beside another site downloading as fast as it can: the

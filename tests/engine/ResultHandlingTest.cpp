@@ -108,6 +108,10 @@ TEST_F(ResultHandlingTest, DetailBoxHoldsTheLastEventsOfThePageSiteAddress) {
     EXPECT_EQ(CountLines(view.details[9]), 11);
     EXPECT_EQ(view.details[10], "Start monitor. " + kStamp + "\r\n");
     EXPECT_EQ(view.details[11], engine->Monitor(2).statusText);
+    // The stamp follows the clock's second.
+    clock.Advance(1);
+    engine->HandleResult(0, RESULT_STARTED);
+    EXPECT_TRUE(view.details.back().ends_with("\nStart monitor.  12:00:01 03/10 2026 \r\n"));
 }
 
 TEST_F(ResultHandlingTest, BytesCountAgainstEachFetchsOwnLastPosition) {

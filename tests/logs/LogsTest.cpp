@@ -29,11 +29,6 @@ std::int64_t At(int year, int month, int day, int hour = 0, int minute = 0) {
     return LocalMidnight(year, month, day) + hour * 3600 + minute * 60;
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 // Without an address: joe's site at vault.example, with a password.
 SiteRecord Site(const char* name, const char* fetchUrl = nullptr) {
     SiteRecord site = NewSiteRecord();
@@ -96,7 +91,7 @@ class LogsTest : public ::testing::Test {
 };
 
 TEST_F(LogsTest, OpenSitesAppendTextModeLinesToPrivateFiles) {
-    WriteBytes(FileOf("shop"), "old\r\n");
+    WriteText(FileOf("shop"), "old\r\n");
     ::chmod(FileOf("shop").c_str(), 0644);  // as an older version left them
     ::chmod(FileOf("shop", "").c_str(), 0755);
     for (SiteRecord& site : sites) log.OpenSiteLog(site);
@@ -160,10 +155,10 @@ TEST_F(LogsTest, OldDayFilesGoAtStartAndAtEachNewDay) {
     const char* const kept[] = {"03012026", "03302026", "02302026", "02292025", "13012026",
                                 "00102026", "03002026", "0:012025", "0301202"};
     for (const char* site : {"shop", "new"}) {
-        for (const char* name : old) WriteBytes(FileOf(site, name), "old");
-        for (const char* name : kept) WriteBytes(FileOf(site, name), "new");
+        for (const char* name : old) WriteText(FileOf(site, name), "old");
+        for (const char* name : kept) WriteText(FileOf(site, name), "new");
     }
-    WriteBytes(FileOf("shop", "12102026"), "old");
+    WriteText(FileOf("shop", "12102026"), "old");
     for (SiteRecord& site : sites) log.OpenSiteLog(site);
     for (const char* name : old) {
         EXPECT_TRUE(!fs::exists(FileOf("shop", name)) && fs::exists(FileOf("new", name))) << name;
@@ -189,7 +184,7 @@ TEST_F(LogsTest, ASiteWithoutALogFileWritesNothingAndTheReasonIsKept) {
                   "'" + std::string(name) + "' cannot name a log folder");
     }
     EXPECT_FALSE(fs::exists(folder.Path() / "inner"));
-    WriteBytes(folder.Path() / "log", "");  // a file where the log folder belongs
+    WriteText(folder.Path() / "log", "");  // a file where the log folder belongs
     log.OpenSiteLog(sites[0]);
     EXPECT_EQ(log.OpenResult(sites[0]).Message(),
               "cannot make the folder " + (folder.Path() / "log").string() + ": Not a directory");
@@ -197,8 +192,8 @@ TEST_F(LogsTest, ASiteWithoutALogFileWritesNothingAndTheReasonIsKept) {
     log.OpenSiteLog(sites[0]);
     EXPECT_TRUE(log.OpenResult(sites[0]));
     // Nor is a file outside a site's folder read for a report: base/log/../03102026 and others.
-    WriteBytes(folder.Path() / "03102026", kBroken);
-    WriteBytes(folder.Path() / "log" / "03102026", kBroken);
+    WriteText(folder.Path() / "03102026", kBroken);
+    WriteText(folder.Path() / "log" / "03102026", kBroken);
     for (const char* name : {"..", ".", "", "a/b", "../log/shop"}) {
         EXPECT_EQ(
             BuildReport({clock.Now(), clock.Now(), 9, "", name, ""}, folder.Path()).PageCount(), 0u)
@@ -293,12 +288,12 @@ TEST_F(LogsTest, ReportCommandPrintsWithoutPasswordsAndWritesTheDays) {
     clock.Set(At(2026, 12, 6, 15));
     const SiteRecord site = Site("shop");
     ASSERT_TRUE(SaveSiteList({site}, (folder.Path() / "siteurl").string()));
-    WriteBytes(FileOf("shop", "03292026"),
-               "* 20 seconds interval time.\r\r\n! Failed!\r\r\nBegin " +
-                   std::string(site.fetchUrl) + "\r\r\n" + Speed(100) + Speed(50));
-    WriteBytes(FileOf("shop", "03302026"),
-               kSuccess + Speed(0) + Speed(12) +
-                   "Exit.\r\n* 30 seconds. Reset interval time by user order.\r");
+    WriteText(FileOf("shop", "03292026"), "* 20 seconds interval time.\r\r\n! Failed!\r\r\nBegin " +
+                                              std::string(site.fetchUrl) + "\r\r\n" + Speed(100) +
+                                              Speed(50));
+    WriteText(FileOf("shop", "03302026"),
+              kSuccess + Speed(0) + Speed(12) +
+                  "Exit.\r\n* 30 seconds. Reset interval time by user order.\r");
     ASSERT_EQ(Run("shop 2026-03-28 2026-03-30 --csv " + csv), 0) << err.str();
     EXPECT_EQ(
         out.str(),

@@ -59,10 +59,6 @@ std::string ImageOf(const SiteRecord& record) {
     return {reinterpret_cast<const char*>(&record), sizeof record};
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::vector<SiteRecord> Load(const std::string& path = {}) {
     std::vector<SiteRecord> list;
     LoadSiteList(path, list, {});
@@ -106,7 +102,7 @@ TEST(SiteListFile, OnlyWholeRecordsAreReadAndCrLfSplitAcrossPiecesIsJoined) {
     PutInt(last, 12 + 4668, static_cast<std::uint32_t>(path.size()));
     const std::string stored = StoredFile("a,b,c,d,e,f,g,h,i,j,k,l,m") + EncodeTextMode(last);
     ASSERT_EQ(stored.substr(65535, 2), "\r\n");
-    WriteFile("siteurl", stored + std::string(56, 'x'));
+    WriteText("siteurl", stored + std::string(56, 'x'));
     const auto list = Load();
     ASSERT_EQ(list.size(), 14u);
     EXPECT_EQ(ImageOf(list[12]), DefaultImage("m", 42));
@@ -118,7 +114,7 @@ TEST(SiteListFile, SavesWholeAndPrivateOrNotAtAll) {
     TempFolder folder{true};
     const auto entries = [] { return std::distance(fs::directory_iterator("."), {}); };
     const std::vector<SiteRecord> three(3, NewSiteRecord());
-    WriteFile("siteurl", "old");
+    WriteText("siteurl", "old");
     fs::permissions("siteurl", fs::perms(0644));
     ASSERT_TRUE(SaveSiteList({NewSiteRecord()}));
     EXPECT_EQ(fs::status("siteurl").permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -210,10 +206,10 @@ TEST(SiteListFile, StartUpAndImportTakeInAskReplaceRefuseAndStopWhenFull) {
         hooks.refused = [&](const SiteRecord& r) { note("refused "s + r.name); };
         hooks.full = [&](const SiteRecord& r) { note("full "s + r.name); };
         hooks.released = [&](SiteRecord& r) { note("released " + std::to_string(r.logFile)); };
-        WriteFile("before", StoredFile(c.before));
+        WriteText("before", StoredFile(c.before));
         LoadSiteList("before", list, hooks);
         events.clear();
-        WriteFile(*c.path ? c.path : "siteurl", StoredFile(c.imported, 50));
+        WriteText(*c.path ? c.path : "siteurl", StoredFile(c.imported, 50));
         LoadSiteList(c.path, list, hooks);
         EXPECT_EQ(events, c.events);
         EXPECT_EQ(Describe(list), c.list);
@@ -229,7 +225,7 @@ TEST(RecordRepair, EveryFieldOfADamagedRecordIsMadeUsable) {
     TempFolder folder{true};
     std::string image(4972, 'N');
     PutBytes(image, 12 + 548, "pa\0old-secret"s);
-    WriteFile("siteurl", image);
+    WriteText("siteurl", image);
     const auto list = Load();
     ASSERT_EQ(list.size(), 1u);
     const SiteRecord& r = list[0];

@@ -49,6 +49,9 @@ TEST_F(SiteSettingsApply, PagesOfOddRecordsTypingAndOnlyWhatTheUserChangedApplie
     EXPECT_EQ(PortAfterProtocol("8080", 0, 2), "8080");
     // A typed number saturates instead of overflowing into the range.
     EXPECT_EQ(CheckTyped(SettingsField::kPort, "99999999999999").text, "65535");
+    // One hour or minute is the least accepted as typed.
+    EXPECT_FALSE(CheckTyped(SettingsField::kHours, "1").message.Refuses() ||
+                 CheckTyped(SettingsField::kMinutes, "1").message.Refuses());
 
     SettingsForm form = Form();
     form.monitor.allSites = true;
