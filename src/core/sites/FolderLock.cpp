@@ -38,9 +38,14 @@ FolderLock::FolderLock(const std::string& holder, std::chrono::milliseconds wait
         if (errno == EINTR) continue;
         if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= giveUp) {
             state_ = errno == EWOULDBLOCK ? State::kTaken : State::kFailed;
-            std::istringstream written(ReadHolder(fd_));
+            // A holder writes its name just after it takes the lock: a copy started at the
+            // same moment gives it a second to do so.
             long pid = 0;
-            written >> holder_ >> pid;
+            for (int tries = 0; state_ == State::kTaken && pid <= 0 && tries < 20; ++tries) {
+                if (tries > 0) std::this_thread::sleep_for(kRetryPause);
+                std::istringstream written(ReadHolder(fd_));
+                written >> holder_ >> pid;
+            }
             reason_ = state_ == State::kFailed
                           ? "the lock file " + path.string() +
                                 " cannot be locked: " + std::strerror(errno)
