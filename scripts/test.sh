@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the layout of the code, builds, and runs every test: the
 # normal build, its screenshots and its Debian package, the whole suite again under
-# AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer, a short run of every
+# AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer, a short run of the
 # fuzz target, and the long reliability runs: the fault run goes on in the background while the
 # sanitizer builds compile, the soak runs alone.
 set -euo pipefail
