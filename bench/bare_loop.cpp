@@ -1,6 +1,6 @@
 // The floor of a check's cost: one fresh libcurl easy handle per fetch, the body thrown
 // away, nothing else. Each second it fetches SITES addresses one after another, for SECONDS,
-// then prints "checks N" (the fetches that succeeded).
+// printing "checks N" (the fetches that succeeded so far) after each second's fetches.
 //
 //   bare_loop URL SITES SECONDS [CAFILE]      (URL gets "?site=I" appended)
 #include <curl/curl.h>
@@ -42,9 +42,10 @@ int main(int argc, char** argv) {
             if (curl_easy_perform(curl) == CURLE_OK) ++checks;
             curl_easy_cleanup(curl);
         }
+        std::printf("checks %ld\n", checks);
+        std::fflush(stdout);
         std::this_thread::sleep_until(second + std::chrono::seconds(1));
     }
-    std::printf("checks %ld\n", checks);
     curl_global_cleanup();
     return 0;
 }

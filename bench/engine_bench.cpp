@@ -7,11 +7,14 @@
 //   work loop  the per-check work the product must do, done plainly: one multi handle, the
 //              body counted, the full-detail log lines written (work_loop)
 // for http and https (a CA and certificate made at run time). The sides alternate, each run
-// ROUNDS times; the median and spread are printed with the ratios to the bare loop. Last, the
-// engine against a server that answers each request after 5 s, at a 10 s and a 1 s interval,
-// with its peaks.
+// ROUNDS times; the median and spread are printed with the ratios to the bare loop, twice: over
+// the whole run, start-up and exit included, and in the steady state, the CPU the process
+// spends over a whole number of seconds after a warm-up (from /proc/PID/task/*/schedstat)
+// divided by the checks that ended meanwhile. Last, the engine against a server that answers
+// each request after 5 s, at a 10 s and a 1 s interval, with its peaks.
 //
-//   build-bench/bin/engine_bench [seconds a run (20)] [rounds (3)]
+//   build-bench/bin/engine_bench [seconds a run (20)] [rounds (3)] [http|https|slow: that part
+//   only]
 #include <signal.h>
 #include <unistd.h>
 
@@ -40,6 +43,8 @@ namespace {
 constexpr int kSites = 256;
 constexpr std::size_t kPageBytes = 20 * 1024;
 constexpr int kSlowSeconds = 40;
+// The steady state is measured from this long after the start.
+constexpr int kWarmUpSeconds = 4;
 
 enum class Side { kEngine, kBare, kWork };
 const char* const kSideNames[] = {"engine", "bare loop", "work loop"};
@@ -47,6 +52,8 @@ const char* const kSideNames[] = {"engine", "bare loop", "work loop"};
 struct Run {
     long checks = 0;
     double cpu = 0;
+    long steadyChecks = 0;
+    double steadyCpu = 0;
     long peakRssKb = 0;
     long peakThreads = 0;
 };
@@ -61,6 +68,36 @@ struct Setup {
 long NumberAfter(const std::string& text, const std::string& prefix) {
     const std::size_t at = text.find(prefix);
     return at == std::string::npos ? 0 : std::atol(text.c_str() + at + prefix.size());
+}
+
+// The processor time of a running process's threads so far, in seconds.
+double ProcessCpu(pid_t pid) {
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    double nanoseconds = 0;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream stat(task.path() / "schedstat");
+        double onCpu = 0;
+        if (stat >> onCpu) nanoseconds += onCpu;
+    }
+    return nanoseconds / 1e9;
+}
+
+// The checks a side has reported as ended so far: the loops print "checks N" once a second, the
+// monitor prints a line per ended check (its output is flushed once a second).
+long ChecksSoFar(const std::string& printed, bool monitor) {
+    if (!monitor) {
+        const std::size_t at = printed.rfind("checks ");
+        return at == std::string::npos ? 0 : std::atol(printed.c_str() + at + 7);
+    }
+    long count = 0;
+    for (const char* end : {": ..Access successed! end of ", ": ! Failed! can't connectivy."}) {
+        for (std::size_t at = printed.find(end); at != std::string::npos;
+             at = printed.find(end, at + 1)) {
+            ++count;
+        }
+    }
+    return count;
 }
 
 // A folder for the headless monitor: its site list of 256 sites and their log folders.
@@ -82,26 +119,47 @@ void MakeSiteFolder(const std::filesystem::path& folder, const std::string& url,
 }
 
 // Runs the program for seconds (the loops end by themselves, the monitor is sent SIGTERM),
-// sampling its threads.
+// sampling its threads, and its CPU and checks at the start and end of the steady state: a
+// whole number of seconds apart, so that both fall at the same point of a second's checks.
 Run RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
                int seconds, bool terminate) {
     const std::filesystem::path out = folder / "out.txt";
     std::FILE* file = std::fopen(out.c_str(), "w");
+    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = StartChild(argv, folder, fileno(file));
     std::fclose(file);
     Run run;
     const std::string status = "/proc/" + std::to_string(pid) + "/status";
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    const auto end = start + std::chrono::seconds(seconds);
+    const int steadySeconds = seconds - kWarmUpSeconds - 1;
+    const auto steadyFrom =
+        start + std::chrono::seconds(kWarmUpSeconds) + std::chrono::milliseconds(500);
+    const auto steadyTo = steadyFrom + std::chrono::seconds(std::max(steadySeconds, 0));
+    bool sampledFrom = false;
+    bool sampledTo = steadySeconds <= 0;
     while (std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const auto now = std::chrono::steady_clock::now();
+        if (!sampledFrom && now >= steadyFrom) {
+            sampledFrom = true;
+            run.steadyCpu = -ProcessCpu(pid);
+            run.steadyChecks = -ChecksSoFar(FileText(out), terminate);
+        } else if (sampledFrom && !sampledTo && now >= steadyTo) {
+            sampledTo = true;
+            run.steadyCpu += ProcessCpu(pid);
+            run.steadyChecks += ChecksSoFar(FileText(out), terminate);
+        }
+        const auto next = std::min(
+            {now + std::chrono::milliseconds(100), sampledFrom ? steadyTo : steadyFrom, end});
+        std::this_thread::sleep_until(std::max(next, now + std::chrono::milliseconds(1)));
         run.peakThreads = std::max(run.peakThreads, StatusField("Threads", status));
     }
+    if (!sampledTo) run.steadyChecks = 0;
     if (terminate) ::kill(pid, SIGTERM);
     const ChildEnd ended = WaitChild(pid, std::chrono::seconds(60));
     run.cpu = ended.cpuSeconds;
     run.peakRssKb = ended.peakRssKb;
     const std::string printed = FileText(out);
-    run.checks = NumberAfter(printed, terminate ? "wexfold: " : "checks ");
+    run.checks = terminate ? NumberAfter(printed, "wexfold: ") : ChecksSoFar(printed, false);
     return run;
 }
 
@@ -140,7 +198,9 @@ void Compare(const char* protocol, Setup& setup, const std::string& url, const s
              int seconds, int rounds) {
     std::printf("%s: %d sites every second, %zu KB page, %d s a run, %d runs a side\n", protocol,
                 kSites, kPageBytes / 1024, seconds, rounds);
-    std::vector<double> perCheck[3];
+    // Per check over the whole run, and in the steady state.
+    std::vector<double> whole[3];
+    std::vector<double> steady[3];
     std::vector<Run> runs[3];
     for (int round = 0; round < rounds; ++round) {
         for (int i = 0; i < 3; ++i) {
@@ -148,25 +208,34 @@ void Compare(const char* protocol, Setup& setup, const std::string& url, const s
             const int side = (i + round) % 3;
             const Run run = RunSide(static_cast<Side>(side), setup, url, caFile, seconds);
             runs[side].push_back(run);
-            perCheck[side].push_back(run.checks > 0 ? 1e6 * run.cpu / run.checks : 0);
+            whole[side].push_back(run.checks > 0 ? 1e6 * run.cpu / run.checks : 0);
+            steady[side].push_back(run.steadyChecks > 0 ? 1e6 * run.steadyCpu / run.steadyChecks
+                                                        : 0);
         }
     }
     for (int side = 0; side < 3; ++side) {
-        const auto [low, high] = std::minmax_element(perCheck[side].begin(), perCheck[side].end());
         long checks = 0, rss = 0, threads = 0;
         for (const Run& run : runs[side]) {
             checks = std::max(checks, run.checks);
             rss = std::max(rss, run.peakRssKb);
             threads = std::max(threads, run.peakThreads);
         }
+        const auto [low, high] = std::minmax_element(whole[side].begin(), whole[side].end());
+        const auto [steadyLow, steadyHigh] =
+            std::minmax_element(steady[side].begin(), steady[side].end());
         std::printf(
-            "  %-9s %7.1f us CPU per check (median; %.1f to %.1f), up to %ld checks a "
-            "run, peak %.1f MB RSS, %ld threads\n",
-            kSideNames[side], Median(perCheck[side]), *low, *high, checks, rss / 1024.0, threads);
+            "  %-9s us CPU per check, median (spread): whole run %.1f (%.1f to %.1f), steady "
+            "%.1f (%.1f to %.1f); up to %ld checks a run, peak %.1f MB RSS, %ld threads\n",
+            kSideNames[side], Median(whole[side]), *low, *high, Median(steady[side]), *steadyLow,
+            *steadyHigh, checks, rss / 1024.0, threads);
     }
-    const double bare = Median(perCheck[1]);
-    std::printf("  ratio engine / bare loop %.2f, work loop / bare loop %.2f\n",
-                Median(perCheck[0]) / bare, Median(perCheck[2]) / bare);
+    const double bare = Median(whole[1]);
+    const double steadyBare = Median(steady[1]);
+    std::printf(
+        "  ratio to the bare loop: engine %.2f whole run, %.2f steady; work loop %.2f whole run, "
+        "%.2f steady\n",
+        Median(whole[0]) / bare, Median(steady[0]) / steadyBare, Median(whole[2]) / bare,
+        Median(steady[2]) / steadyBare);
 }
 
 void SlowServer(Setup& setup, const std::string& url) {
@@ -190,6 +259,8 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const std::string only = argc > 3 ? argv[3] : "";
+    const auto runs = [&only](const char* part) { return only.empty() || only == part; };
     TempFolder temp;
     Setup setup{std::filesystem::canonical("/proc/self/exe").parent_path(), temp.Path()};
     for (const char* program : {"wexfold", "bare_loop", "work_loop"}) {
@@ -203,9 +274,11 @@ int main(int argc, char** argv) {
                            std::chrono::seconds(6 * seconds * rounds + 4 * kSlowSeconds + 120));
     std::ofstream(temp.Path() / "nginx/www/page20k", std::ios::binary)
         << std::string(kPageBytes, 'x');
-    Compare("http", setup, http.Url("/page20k"), "", seconds, rounds);
-    Compare("https", setup, http.Url("/page20k", NginxServer::Tls::kTrusted),
-            certificates.CaFile().string(), seconds, rounds);
-    SlowServer(setup, http.Url("/late"));
+    if (runs("http")) Compare("http", setup, http.Url("/page20k"), "", seconds, rounds);
+    if (runs("https")) {
+        Compare("https", setup, http.Url("/page20k", NginxServer::Tls::kTrusted),
+                certificates.CaFile().string(), seconds, rounds);
+    }
+    if (runs("slow")) SlowServer(setup, http.Url("/late"));
     return 0;
 }

@@ -2,7 +2,7 @@
 // libcurl multi handle (fresh connections), the body is counted, and every line a site logs
 // with full detail goes into its own file (start, name, connection, answer, content type,
 // body, verdict, and a speed line a second), every file flushed once a second. Prints
-// "checks N" (the checks that ended) at the end.
+// "checks N" (the checks that ended so far) once a second and at the end.
 //
 //   work_loop URL SITES SECONDS FOLDER [CAFILE]      (URL gets "?site=I" appended)
 #include <curl/curl.h>
@@ -93,6 +93,8 @@ int main(int argc, char** argv) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= nextSecond && now < end) {
             nextSecond += std::chrono::seconds(1);
+            std::printf("checks %ld\n", checks);
+            std::fflush(stdout);
             for (Site& site : sites) {
                 if (site.bytesThisSecond != 0) {
                     Line(site, ".Download speed: " + std::to_string(site.bytesThisSecond / 1024) +
