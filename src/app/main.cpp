@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -82,6 +83,8 @@ int Headless(const std::optional<wexfold::MetricsAddress>& metrics) {
     options.exitRequested = [] { return exitSignal != 0; };
     options.metrics = metrics;
     options.journal = wexfold::WritesToJournal(STDOUT_FILENO);
+    // The event lines are flushed once a second; a large buffer writes them in few calls.
+    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     return wexfold::RunHeadless(options, std::cout, std::cerr);
 }
 

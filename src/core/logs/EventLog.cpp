@@ -84,7 +84,10 @@ EventLog::EventLog(const Clock& clock, std::vector<SiteRecord>& sites, std::file
     : clock_(clock), sites_(sites), base_(std::move(base)) {}
 
 EventLog::~EventLog() {
-    for (auto& [handle, file] : files_) std::fclose(file);
+    for (auto& [handle, file] : files_) {
+        Write(file);
+        ::close(file.fd);
+    }
 }
 
 std::filesystem::path EventLog::Base() const {
@@ -144,14 +147,8 @@ Result EventLog::OpenFile(SiteRecord& site, const std::tm& local) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return Result::Failure("cannot open " + path.string(), errno);
     ::fchmod(fd, 0600);  // a file an older version made readable by all
-    std::FILE* file = ::fdopen(fd, "ab");
-    if (!file) {
-        const int error = errno;
-        ::close(fd);
-        return Result::Failure("cannot open " + path.string(), error);
-    }
     const std::uint32_t handle = nextHandle_++;
-    files_[handle] = file;
+    files_[handle].fd = fd;
     site.logFile = handle;
     return {};
 }
@@ -168,24 +165,37 @@ void EventLog::OpenSiteLog(SiteRecord& site) {
 void EventLog::Append(const SiteRecord& site, std::string_view text) {
     const auto found = files_.find(site.logFile);
     if (found == files_.end()) return;
-    // Stored in text mode (each LF as CR LF) into the stream's buffer, so a line is never
-    // split; flushed now or when the batch ends.
+    // Stored in text mode (each LF as CR LF), whole lines at a time, so a line is never split;
+    // written now or when the batch ends.
+    File& file = found->second;
+    if (file.pending.empty() && batches_ > 0) touched_.push_back(found->first);
     for (std::size_t from = 0; from < text.size();) {
         const std::size_t lf = std::min(text.find('\n', from), text.size());
-        std::fwrite(text.data() + from, 1, lf - from, found->second);
-        if (lf < text.size()) std::fwrite("\r\n", 1, 2, found->second);
+        file.pending.append(text, from, lf - from);
+        if (lf < text.size()) file.pending.append("\r\n");
         from = lf + 1;
     }
-    if (batches_ > 0) {
-        touched_.insert(found->second);
-    } else {
-        std::fflush(found->second);
+    if (batches_ == 0) Write(file);
+}
+
+void EventLog::Write(File& file) {
+    std::size_t done = 0;
+    while (done < file.pending.size()) {
+        const ssize_t written =
+            ::write(file.fd, file.pending.data() + done, file.pending.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) break;  // a full disk: the lines are dropped, as a stream drops them
+        done += static_cast<std::size_t>(written);
     }
+    file.pending.clear();
 }
 
 EventLog::Batch::~Batch() {
     if (--log_.batches_ > 0) return;
-    for (std::FILE* file : log_.touched_) std::fflush(file);
+    for (const std::uint32_t handle : log_.touched_) {
+        const auto found = log_.files_.find(handle);
+        if (found != log_.files_.end()) Write(found->second);
+    }
     log_.touched_.clear();
 }
 
@@ -197,8 +207,8 @@ Result EventLog::OpenResult(const SiteRecord& site) const {
 void EventLog::Close(SiteRecord& site) {
     const auto found = files_.find(site.logFile);
     if (found != files_.end()) {
-        touched_.erase(found->second);
-        std::fclose(found->second);
+        Write(found->second);
+        ::close(found->second.fd);
         files_.erase(found);
     }
     site.logFile = 0;

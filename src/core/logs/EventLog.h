@@ -12,7 +12,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "core/common/Result.h"
@@ -96,15 +95,22 @@ class EventLog {
     // (when autoDeleteLogs is 1): the month-old file and any older one a missed day left.
     void DeleteOldFiles(const SiteRecord& site, const std::tm& local);
 
+    // An open day file and the whole lines not yet written to it.
+    struct File {
+        int fd = -1;
+        std::string pending;
+    };
+    static void Write(File& file);
+
     const Clock& clock_;
     std::vector<SiteRecord>& sites_;
     std::filesystem::path base_;
-    std::map<std::uint32_t, std::FILE*> files_;
+    std::map<std::uint32_t, File> files_;
     std::map<std::string, Result> openFailures_;  // by site name
     std::uint32_t nextHandle_ = 1;
     int openDay_ = -1;  // the calendar day of the open files (DayKey); -1 before the first
     int batches_ = 0;
-    std::unordered_set<std::FILE*> touched_;  // written in the open batch, not yet flushed
+    std::vector<std::uint32_t> touched_;  // handles with lines pending in the open batch
 };
 
 }  // namespace wexfold
