@@ -1,17 +1,19 @@
 // The wexfold command: the desktop program, or one of its modes without a window.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
-#include "app/shell/T_wexfoldApp.h"
 #include "core/engine/CurlFetchLoop.h"
 #include "core/engine/OpenFileLimit.h"
 #include "core/logs/Clock.h"
@@ -20,7 +22,6 @@
 #include "core/server/SiteArguments.h"
 #include "core/server/SiteCommands.h"
 #include "core/server/Systemd.h"
-#include "core/sites/FolderLock.h"
 #include "core/text/StringTable.h"
 
 namespace {
@@ -88,29 +89,21 @@ int Headless(const std::optional<wexfold::MetricsAddress>& metrics) {
     return wexfold::RunHeadless(options, std::cout, std::cerr);
 }
 
-// The desktop program holds the folder's lock for its whole run. A window that finds another
-// window holding it goes on, so that the single-instance check brings the running copy to the
-// front; any other holder (a headless copy) makes it refuse.
-int Window(int argc, char** argv, const std::optional<wexfold::MetricsAddress>& metrics) {
-    const wexfold::FolderLock lock("window");
-    if (lock.state() == wexfold::FolderLock::State::kTaken && lock.Holder() != "window") {
-        std::cerr << "wexfold: " << lock.Reason() << "\n";
-        return 1;
+// The desktop program is a program of its own beside this one (or in the installed
+// libexec/wexfold), so that the modes without a window never load Qt. It takes the same
+// arguments.
+int Window(char** argv) {
+    std::error_code error;
+    const std::filesystem::path folder =
+        std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    std::filesystem::path window = folder / "wexfold-window";
+    if (::access(window.c_str(), X_OK) != 0) {
+        window = folder.parent_path() / "libexec" / "wexfold" / "wexfold-window";
     }
-    wexfold::MetricsBoard board;
-    wexfold::MetricsServer server(board);
-    wexfold::MetricsBoard* published = nullptr;
-    if (metrics && lock.state() == wexfold::FolderLock::State::kHeld) {
-        if (auto reason = server.Start(*metrics)) {
-            std::cerr << "wexfold: " << *reason << "\n";
-        } else {
-            published = &board;
-            wexfold::MetricsAddress served = *metrics;
-            served.port = server.Port();
-            std::cout << "wexfold: metrics on http://" << served.Text() << "/metrics" << std::endl;
-        }
-    }
-    return wexfold::T_wexfoldApp::Run(argc, argv, published);
+    ::execv(window.c_str(), argv);
+    std::cerr << "wexfold: cannot start the desktop program " << window.string() << ": "
+              << std::strerror(errno) << "\n";
+    return 1;
 }
 
 }  // namespace
@@ -120,21 +113,9 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     std::optional<wexfold::MetricsAddress> metrics;
     // Qt's own options (-platform, -style ...) go to the desktop program.
-    if (args.empty() || (args[0].size() > 1 && args[0][0] == '-' && args[0][1] != '-')) {
-        return Window(argc, argv, metrics);
-    }
-    if (args[0] == "--metrics") {
-        if (args.size() < 2) {
-            std::cerr << "wexfold: --metrics needs ADDRESS:PORT\n" << kUsage;
-            return 2;
-        }
-        if (!ReadMetrics(args[1], metrics)) return 2;
-        // The rest goes to Qt.
-        std::vector<char*> rest{argv[0]};
-        rest.insert(rest.end(), argv + 3, argv + argc);
-        int restCount = static_cast<int>(rest.size());
-        rest.push_back(nullptr);
-        return Window(restCount, rest.data(), metrics);
+    if (args.empty() || (args[0].size() > 1 && args[0][0] == '-' && args[0][1] != '-') ||
+        args[0] == "--metrics") {
+        return Window(argv);
     }
     if (args[0] == "--help") {
         std::cout << kUsage;
