@@ -8,9 +8,9 @@
 //              body counted, the full-detail log lines written (work_loop)
 // for http and https (a CA and certificate made at run time). The server and every side run on
 // one processor: a wake across processors costs far more than the work of a check on a virtual
-// machine, and where the scheduler put the server beside a side or not decided the ratio (one
-// build measured 1.37 and 1.72 unpinned); on one processor neither side pays such wakes, so the
-// figures are the work each does. The sides alternate, each run
+// machine, and where the scheduler put the server beside a side or not decided the ratio (the
+// same engine measured 1.37 and 1.71 in the steady state unpinned); on one processor neither
+// side pays such wakes, so the figures are the work each does. The sides alternate, each run
 // ROUNDS times; the median and spread are printed with the ratios to the bare loop, twice: over
 // the whole run, start-up and exit included, and in the steady state, the CPU the process
 // spends over a whole number of seconds after a warm-up (from /proc/PID/task/*/schedstat)
